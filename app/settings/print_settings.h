@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// The three print settings the program remembers between runs, in section "Print" of
+// "quillon.ini" beside the executable.
+struct PrintSettings {
+    bool portrait = true;           // "Orientation": exactly "portrait", else landscape
+    std::string fontName;           // "Font": empty means "keep the report's face name"
+    int fontSize = 10;              // "FontSize": points, applied without a range test
+};
+
+// The longest face name a font holds; longer "Font" values are cut to it.
+inline constexpr std::size_t kMaxFaceNameLength = 31;
+
+// "FontSize" as the runtime reads an integer: blanks, one sign, decimal digits or hexadecimal
+// after "$", "x", "X", "0x" or "0X", nothing after; anything else, and any value outside the
+// signed 32-bit range, gives `fallback`.
+int ParseProfileInteger(std::string_view text, int fallback);
+
+// Reads the settings; missing file, section or keys give the defaults. Never fails.
+PrintSettings ReadPrintSettings(const std::string& path);
+
+// Writes "Orientation", "Font" and "FontSize", in that order, one key at a time; raises
+// EIniFileException("Unable to write to <path>") at the first key that cannot be written.
+void WritePrintSettings(const std::string& path, const PrintSettings& settings);
+
+// Full path of "quillon.ini" in the folder of the running executable.
+std::string SettingsFilePath();
+
+}  // namespace quillon

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <sys/stat.h>
+
+namespace quillon::posix {
+
+// An owned file descriptor, closed on destruction. Errors raise EInOutError with the
+// Windows-style code of the failure.
+class File {
+public:
+    File() = default;
+    File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing regular file for reading; other kinds of file are refused with code 5.
+    static File OpenForReading(const std::string& path);
+
+    int Descriptor() const noexcept { return fd_; }
+    const std::string& Path() const noexcept { return path_; }
+    struct stat Status() const;
+
+    // Reads up to `size` bytes; 0 at the end of the file.
+    std::size_t Read(void* buffer, std::size_t size);
+    // Writes all `size` bytes, retrying short writes.
+    void WriteAll(const void* buffer, std::size_t size);
+    // Closes the descriptor and reports a failure of the close itself.
+    void Close();
+
+private:
+    [[noreturn]] void Fail(int error) const;
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) noexcept;
+
+}  // namespace quillon::posix
