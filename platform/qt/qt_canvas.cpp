@@ -5,6 +5,8 @@
 #include <QPen>
 
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/core/page_picture.h"
@@ -164,7 +166,10 @@ void QtCanvas::UsePenAndBrush(bool withBrush) {
     }
     painter_.setPen(pen);
     // The gaps of dashed lines take the background colour unless the background is transparent.
-    painter_.setBackgroundMode(transparent_ ? Qt::TransparentMode : Qt::OpaqueMode);
+    // Only dashed pens get the opaque mode: it sends solid outlines through another stroker that
+    // misses pixels.
+    const bool dashed = pen.style() != Qt::SolidLine;
+    painter_.setBackgroundMode(dashed && !transparent_ ? Qt::OpaqueMode : Qt::TransparentMode);
     painter_.setBackground(ToQColor(background_));
 }
 
@@ -189,6 +194,12 @@ void QtCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int co
 
     painter_.save();
     UsePenAndBrush(true);
+    if (Thin(pen_) && pen_.style != PenStyle::psClear) {
+        // A flat cap would leave out the last pixel of every curve segment of the outline.
+        QPen pen = painter_.pen();
+        pen.setCapStyle(Qt::SquareCap);
+        painter_.setPen(pen);
+    }
     // The outline of a one-pixel pen runs through the outermost pixels; without a pen only the
     // inside of that outline is filled, so the shape is one pixel smaller.
     QRectF area(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1);
@@ -199,7 +210,12 @@ void QtCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int co
     }
     switch (shape) {
         case Shape::kRectangle: painter_.drawRect(area); break;
-        case Shape::kEllipse: painter_.drawEllipse(area); break;
+        case Shape::kEllipse:
+            // Filled without an outline, Qt's aliased ellipse needs a quarter-pixel inset to
+            // cover exactly the pixels of its rectangle.
+            if (pen_.style == PenStyle::psClear) area.adjust(0.25, 0.25, -0.25, -0.25);
+            painter_.drawEllipse(area);
+            break;
         case Shape::kRoundRect:
             painter_.drawRoundedRect(area, cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
             break;
@@ -211,7 +227,22 @@ void QtCanvas::LineTo(Point point) {
     if (pen_.style != PenStyle::psClear) {
         painter_.save();
         UsePenAndBrush(false);
-        painter_.drawLine(QPoint(position_.x, position_.y), QPoint(point.x, point.y));
+        QPoint from(position_.x, position_.y);
+        QPoint to(point.x, point.y);
+        // Qt's one-pixel lines leave out the end that lies further right (or down, for steep
+        // lines). When that is the start, move the line one step back towards it, so that the
+        // last point is the one left out.
+        const int dx = to.x() - from.x();
+        const int dy = to.y() - from.y();
+        const int major = std::abs(dx) >= std::abs(dy) ? dx : dy;
+        if (Thin(pen_) && major < 0) {
+            const double n = std::abs(major);
+            const QPoint step(static_cast<int>(std::lround(-dx / n)),
+                              static_cast<int>(std::lround(-dy / n)));
+            from += step;
+            to += step;
+        }
+        painter_.drawLine(from, to);
         painter_.restore();
     }
     position_ = point;
