@@ -71,9 +71,9 @@ InputSlots InputSlots::OfPrinter(const std::string& printer) {
     const char* path = cupsGetPPD(printer.c_str());
     if (path == nullptr) return {};
     const std::string file(path);
-    InputSlots slots = FromPpdFile(file);
+    InputSlots found = FromPpdFile(file);
     unlink(file.c_str());
-    return slots;
+    return found;
 }
 
 #pragma GCC diagnostic pop
