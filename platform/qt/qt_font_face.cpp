@@ -1,5 +1,6 @@
 #include "platform/qt/qt_font_face.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QString>
@@ -107,12 +108,26 @@ int FontFace::FontIndex(const QRawFont& raw) {
     return static_cast<int>(rawFonts_.size() - 1);
 }
 
+namespace {
+
+using FaceKey = std::tuple<std::string, int, unsigned>;
+
+std::map<FaceKey, std::unique_ptr<FontFace>>& Faces() {
+    static std::map<FaceKey, std::unique_ptr<FontFace>> faces;
+    return faces;
+}
+
+// Raw fonts must go while the application still holds the font engines.
+void ReleaseFaces() { Faces().clear(); }
+
+}  // namespace
+
 FontFace& FaceFor(const FontSpec& spec, int dpi) {
-    using Key = std::tuple<std::string, int, unsigned>;
-    static std::map<Key, std::unique_ptr<FontFace>> faces;
+    auto& faces = Faces();
+    if (faces.empty()) qAddPostRoutine(ReleaseFaces);
     const int pixels = FontPixelSize(spec.size, dpi);
     const unsigned style = spec.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
-    auto& face = faces[Key{spec.face, pixels, style}];
+    auto& face = faces[FaceKey{spec.face, pixels, style}];
     if (!face) face = std::make_unique<FontFace>(spec, pixels);
     return *face;
 }

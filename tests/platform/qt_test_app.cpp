@@ -1,5 +1,7 @@
 #include "tests/platform/qt_test_app.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 
 #include <cstdlib>
@@ -10,8 +12,23 @@
 
 namespace quillon::testing {
 
+namespace {
+
+std::unique_ptr<QApplication> app;
+
+// Ends the application when the tests are done, before the exit handlers take Qt's own static
+// objects away.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { app.reset(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
 void EnsureQtApplication() {
-    static std::unique_ptr<QApplication> app;
     if (app) return;
     if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
         const std::string dir = "/tmp/quillon-runtime-" + std::to_string(getuid());
