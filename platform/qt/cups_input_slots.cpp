@@ -60,7 +60,8 @@ InputSlots InputSlots::FromPpdFile(const std::string& path) {
     std::vector<std::string> choices;
     std::string defaultChoice;
     if (ppd_option_t* option = ppdFindOption(ppd, "InputSlot"); option != nullptr) {
-        for (int i = 0; i < option->num_choices; ++i) choices.emplace_back(option->choices[i].choice);
+        for (int i = 0; i < option->num_choices; ++i)
+            choices.emplace_back(option->choices[i].choice);
         defaultChoice = option->defchoice;
     }
     ppdClose(ppd);

@@ -11,11 +11,13 @@ struct PaperCode {
     QPageSize::PageSizeId size;
 };
 
-// Device paper codes and the page sizes they stand for. Where the common mapping of these codes
-// disagrees with the report engine's paper table, the table wins: 7 is 7 1/4 x 10 1/2 in there
-// but Executive (7 1/2 x 10 in) here, 12 is JIS B4 there but ISO B4 (250 x 353 mm) here, 14
-// has no page size there and is Folio (8 1/2 x 13 in) here; 22 keeps the size its name says
-// (4 3/4 x 11 in) and 24 to 26 are the ANSI C, D and E sheets.
+// Device paper codes and the page sizes they stand for, as the report engine's paper table
+// gives them. Qt's own mapping of these codes (QPageSize::id) differs in places: it takes 7 for
+// the 7 1/4 x 10 1/2 in Executive instead of 7 1/2 x 10 in, 12 for JIS B4 instead of the
+// 250 x 353 mm B4, has nothing for 14 (Folio, 8 1/2 x 13 in) and takes 24 to 26 for the
+// architectural sheets instead of the ANSI C, D and E sheets. 22 keeps the size its name says
+// (4 3/4 x 11 in).
+// clang-format off
 constexpr std::array<PaperCode, 26> kPaperCodes{{
     {1, QPageSize::Letter},
     {2, QPageSize::LetterSmall},
@@ -44,9 +46,12 @@ constexpr std::array<PaperCode, 26> kPaperCodes{{
     {25, QPageSize::AnsiD},
     {26, QPageSize::AnsiE},
 }};
+// clang-format on
 
 // Variants with the size of another code that a printer never lists by themselves.
-bool IsVariant(int code) { return code == 2 || code == 10 || code == 17; }
+bool IsVariant(int code) {
+    return code == 2 || code == 10 || code == 17;
+}
 
 }  // namespace
 

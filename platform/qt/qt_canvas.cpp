@@ -16,7 +16,9 @@ namespace quillon {
 
 namespace {
 
-QRect ToQRect(const Rect& rect) { return {rect.left, rect.top, rect.Width(), rect.Height()}; }
+QRect ToQRect(const Rect& rect) {
+    return {rect.left, rect.top, rect.Width(), rect.Height()};
+}
 
 // Dash patterns of one-pixel pens, in pixels: dash, gap, ...
 constexpr std::array<qreal, 2> kDash{18, 6};
@@ -29,7 +31,9 @@ QList<qreal> Pattern(const std::array<qreal, N>& values) {
     return QList<qreal>(values.begin(), values.end());
 }
 
-bool Thin(const Pen& pen) { return pen.width <= 1; }
+bool Thin(const Pen& pen) {
+    return pen.width <= 1;
+}
 
 }  // namespace
 
@@ -58,7 +62,9 @@ void QtCanvas::SetFont(const FontSpec& font) {
     face_ = nullptr;
 }
 
-FontMetrics QtCanvas::Metrics() { return Face().Metrics(); }
+FontMetrics QtCanvas::Metrics() {
+    return Face().Metrics();
+}
 
 Size QtCanvas::TextExtentW(std::u16string_view text) {
     int width = 0;
@@ -94,12 +100,14 @@ void QtCanvas::TextOutW(int x, int y, std::u16string_view text, const int* advan
 
     painter_.save();
     const QColor background = ToQColor(background_);
-    if (rect != nullptr && (options & kEtoOpaque) != 0) painter_.fillRect(ToQRect(*rect), background);
+    if (rect != nullptr && (options & kEtoOpaque) != 0)
+        painter_.fillRect(ToQRect(*rect), background);
     if (rect != nullptr && (options & kEtoClipped) != 0) {
         painter_.setClipRect(ToQRect(*rect), Qt::IntersectClip);
     }
     if (!transparent_) {
-        painter_.fillRect(QRect(left, baseline - metrics.ascent, width, metrics.Height()), background);
+        painter_.fillRect(QRect(left, baseline - metrics.ascent, width, metrics.Height()),
+                          background);
     }
     painter_.setPen(ToQColor(font_.color));
 
@@ -135,7 +143,9 @@ void QtCanvas::SetClipRect(const Rect& rect) {
     }
 }
 
-void QtCanvas::RemoveClip() { painter_.setClipping(false); }
+void QtCanvas::RemoveClip() {
+    painter_.setClipping(false);
+}
 
 void QtCanvas::UsePenAndBrush(bool withBrush) {
     if (withBrush && brush_.style == BrushStyle::bsSolid) {
@@ -153,11 +163,20 @@ void QtCanvas::UsePenAndBrush(bool withBrush) {
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
         switch (pen_.style) {
-            case PenStyle::psDash: pen.setDashPattern(Pattern(kDash)); break;
-            case PenStyle::psDot: pen.setDashPattern(Pattern(kDot)); break;
-            case PenStyle::psDashDot: pen.setDashPattern(Pattern(kDashDot)); break;
-            case PenStyle::psDashDotDot: pen.setDashPattern(Pattern(kDashDotDot)); break;
-            default: break;
+            case PenStyle::psDash:
+                pen.setDashPattern(Pattern(kDash));
+                break;
+            case PenStyle::psDot:
+                pen.setDashPattern(Pattern(kDot));
+                break;
+            case PenStyle::psDashDot:
+                pen.setDashPattern(Pattern(kDashDot));
+                break;
+            case PenStyle::psDashDotDot:
+                pen.setDashPattern(Pattern(kDashDotDot));
+                break;
+            default:
+                break;
         }
     } else {
         pen.setWidth(pen_.width);
@@ -178,9 +197,13 @@ void QtCanvas::FillRect(const Rect& rect) {
     painter_.fillRect(ToQRect(rect), ToQColor(brush_.color));
 }
 
-void QtCanvas::Rectangle(const Rect& rect) { DrawShape(Shape::kRectangle, rect, 0, 0); }
+void QtCanvas::Rectangle(const Rect& rect) {
+    DrawShape(Shape::kRectangle, rect, 0, 0);
+}
 
-void QtCanvas::Ellipse(const Rect& rect) { DrawShape(Shape::kEllipse, rect, 0, 0); }
+void QtCanvas::Ellipse(const Rect& rect) {
+    DrawShape(Shape::kEllipse, rect, 0, 0);
+}
 
 void QtCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight) {
     DrawShape(Shape::kRoundRect, rect, cornerWidth, cornerHeight);
@@ -209,7 +232,9 @@ void QtCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int co
                       rect.Height() - 2 * inset);
     }
     switch (shape) {
-        case Shape::kRectangle: painter_.drawRect(area); break;
+        case Shape::kRectangle:
+            painter_.drawRect(area);
+            break;
         case Shape::kEllipse:
             // Filled without an outline, Qt's aliased ellipse needs a quarter-pixel inset to
             // cover exactly the pixels of its rectangle.

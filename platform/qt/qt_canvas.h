@@ -40,8 +40,8 @@ public:
     void SetBackgroundTransparent(bool transparent) override { transparent_ = transparent; }
     void SetBackgroundColor(Color color) override { background_ = color; }
 
-    void TextOutW(int x, int y, std::u16string_view text, const int* advances,
-                  unsigned options = 0, const Rect* rect = nullptr) override;
+    void TextOutW(int x, int y, std::u16string_view text, const int* advances, unsigned options = 0,
+                  const Rect* rect = nullptr) override;
 
     void SetClipRect(const Rect& rect) override;
     void RemoveClip() override;

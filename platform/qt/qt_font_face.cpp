@@ -16,9 +16,13 @@ namespace quillon {
 
 namespace {
 
-bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code < 0xA0); }
+bool IsControl(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
 
-int WholePixels(qreal advance) { return static_cast<int>(RoundHalfEven(advance)); }
+int WholePixels(qreal advance) {
+    return static_cast<int>(RoundHalfEven(advance));
+}
 
 }  // namespace
 
@@ -60,8 +64,9 @@ PlacedGlyph FontFace::GlyphFor(char32_t code) {
     const QString chars = QString::fromUcs4(&code, 1);
     quint32 glyph = 0;
     int count = 1;
-    if (raw.isValid() && raw.glyphIndexesForChars(chars.constData(), static_cast<int>(chars.size()),
-                                                  &glyph, &count) &&
+    if (raw.isValid() &&
+        raw.glyphIndexesForChars(chars.constData(), static_cast<int>(chars.size()), &glyph,
+                                 &count) &&
         count == 1) {
         placed.glyph = glyph;
     }
@@ -118,7 +123,9 @@ std::map<FaceKey, std::unique_ptr<FontFace>>& Faces() {
 }
 
 // Raw fonts must go while the application still holds the font engines.
-void ReleaseFaces() { Faces().clear(); }
+void ReleaseFaces() {
+    Faces().clear();
+}
 
 }  // namespace
 

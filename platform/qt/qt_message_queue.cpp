@@ -44,7 +44,8 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()) quitting_ = true;
+        if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+            quitting_ = true;
         return false;
     }
 
@@ -60,7 +61,9 @@ void QtMessageQueue::Post(MessageTarget& target, const Message& message) {
     QCoreApplication::postEvent(dispatcher_.get(), new MessageEvent(target.Token(), message));
 }
 
-void QtMessageQueue::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtMessageQueue::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtMessageQueue::WaitAndHandleMessage() {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);

@@ -28,7 +28,8 @@ void RegisterExtraFonts() {
     if (done) return;
     done = true;
     for (const char* path : kExtraFonts) {
-        if (QFile::exists(QString::fromUtf8(path))) QFontDatabase::addApplicationFont(QString::fromUtf8(path));
+        if (QFile::exists(QString::fromUtf8(path)))
+            QFontDatabase::addApplicationFont(QString::fromUtf8(path));
     }
 }
 
@@ -46,11 +47,16 @@ QtPlatform::QtPlatform()
       printers_(std::make_unique<QtPrinterSystem>()),
       shell_(std::make_unique<QtShell>()) {
     RegisterExtraFonts();
-    InstallPlatform({measurer_.get(), messages_.get(), printers_.get(), shell_.get(), ScreenColors()});
+    InstallPlatform(
+        {measurer_.get(), messages_.get(), printers_.get(), shell_.get(), ScreenColors()});
 }
 
-QtPlatform::~QtPlatform() { InstallPlatform({}); }
+QtPlatform::~QtPlatform() {
+    InstallPlatform({});
+}
 
-std::unique_ptr<QtPlatform> InstallQtPlatform() { return std::make_unique<QtPlatform>(); }
+std::unique_ptr<QtPlatform> InstallQtPlatform() {
+    return std::make_unique<QtPlatform>();
+}
 
 }  // namespace quillon

@@ -19,7 +19,9 @@ namespace {
 
 constexpr int kMaxCopies = 9999;
 
-QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 bool Contains(const QList<QPrinter::DuplexMode>& modes, QPrinter::DuplexMode mode) {
     return modes.contains(mode);
@@ -27,9 +29,12 @@ bool Contains(const QList<QPrinter::DuplexMode>& modes, QPrinter::DuplexMode mod
 
 int DuplexCode(QPrinter::DuplexMode mode) {
     switch (mode) {
-        case QPrinter::DuplexLongSide: return 2;
-        case QPrinter::DuplexShortSide: return 3;
-        default: return 1;
+        case QPrinter::DuplexLongSide:
+            return 2;
+        case QPrinter::DuplexShortSide:
+            return 3;
+        default:
+            return 1;
     }
 }
 
@@ -40,7 +45,9 @@ std::pair<int, int> TenthsOfMillimetre(const QPageSize& size) {
             static_cast<int>(RoundHalfEven(mm.height() * 10))};
 }
 
-std::string Decimal(double value) { return QString::number(value, 'f', 1).toStdString(); }
+std::string Decimal(double value) {
+    return QString::number(value, 'f', 1).toStdString();
+}
 
 }  // namespace
 
@@ -49,7 +56,9 @@ QtPrinterDevice::QtPrinterDevice() {
     SetPrinterIndex(-1);
 }
 
-QtPrinterDevice::~QtPrinterDevice() { CloseDocument(); }
+QtPrinterDevice::~QtPrinterDevice() {
+    CloseDocument();
+}
 
 std::vector<std::string> QtPrinterDevice::Printers() {
     printers_.clear();
@@ -99,12 +108,15 @@ void QtPrinterDevice::SelectPrinter(const std::string& name) {
     UpdateLayout();
 }
 
-PrinterNames QtPrinterDevice::Names() { return names_; }
+PrinterNames QtPrinterDevice::Names() {
+    return names_;
+}
 
 std::uint32_t QtPrinterDevice::SupportedFields() const {
     std::uint32_t fields = DeviceMode::kOrientation | DeviceMode::kPaperSize | DeviceMode::kCopies |
                            DeviceMode::kCollate;
-    if (info_.supportsCustomPageSizes()) fields |= DeviceMode::kPaperLength | DeviceMode::kPaperWidth;
+    if (info_.supportsCustomPageSizes())
+        fields |= DeviceMode::kPaperLength | DeviceMode::kPaperWidth;
     const QList<QPrinter::DuplexMode> duplex = info_.supportedDuplexModes();
     if (Contains(duplex, QPrinter::DuplexLongSide) || Contains(duplex, QPrinter::DuplexShortSide)) {
         fields |= DeviceMode::kDuplex;
@@ -124,7 +136,8 @@ DeviceMode QtPrinterDevice::DefaultMode() const {
     mode.fields = SupportedFields();
     const QPageSize size = info_.defaultPageSize();
     mode.paperSize = PaperCodeOfPageSize(size).value_or(kPaperCustom);
-    std::tie(mode.paperWidth, mode.paperLength) = TenthsOfMillimetre(size.isValid() ? size : QPageSize(QPageSize::A4));
+    std::tie(mode.paperWidth, mode.paperLength) =
+        TenthsOfMillimetre(size.isValid() ? size : QPageSize(QPageSize::A4));
     mode.collate = 1;
     mode.duplex = DuplexCode(info_.defaultDuplexMode());
     if ((mode.fields & DeviceMode::kColor) != 0) {
@@ -214,7 +227,8 @@ std::vector<int> QtPrinterDevice::PaperCodes() {
     if (!HasPrinter()) return codes;
     for (const QPageSize& size : info_.supportedPageSizes()) {
         const std::optional<int> code = PaperCodeOfPageSize(size);
-        if (code && std::find(codes.begin(), codes.end(), *code) == codes.end()) codes.push_back(*code);
+        if (code && std::find(codes.begin(), codes.end(), *code) == codes.end())
+            codes.push_back(*code);
     }
     std::sort(codes.begin(), codes.end());
     if (info_.supportsCustomPageSizes()) codes.push_back(kPaperCustom);
@@ -329,10 +343,13 @@ void QtPrinterDevice::BeginDoc() {
 
 void QtPrinterDevice::NewPage() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
-    if (!document_->newPage()) throw EPrinterError("Cannot start a new page on printer \"" + name_ + "\"");
+    if (!document_->newPage())
+        throw EPrinterError("Cannot start a new page on printer \"" + name_ + "\"");
 }
 
-bool QtPrinterDevice::Printing() { return painter_ != nullptr; }
+bool QtPrinterDevice::Printing() {
+    return painter_ != nullptr;
+}
 
 Canvas& QtPrinterDevice::PageCanvas() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
@@ -403,8 +420,8 @@ void QtPrinterDevice::EndDoc() {
     cupsFreeOptions(count, options);
     spool_.reset();
     if (job == 0) {
-        throw EPrinterError("Printer \"" + name_ + "\" did not take the document: " +
-                            cupsLastErrorString());
+        throw EPrinterError("Printer \"" + name_ +
+                            "\" did not take the document: " + cupsLastErrorString());
     }
 }
 

@@ -71,7 +71,7 @@ private:
     std::vector<std::pair<std::string, std::string>> JobOptions() const;
 
     std::vector<std::string> printers_;
-    std::string name_;  // the selected queue; empty when there is none
+    std::string name_;   // the selected queue; empty when there is none
     QPrinterInfo info_;  // null when the selected queue is unknown
     PrinterNames names_;
     InputSlots slots_;

@@ -12,8 +12,8 @@ bool QtShell::Open(const std::string& target) {
     const QUrl url(text, QUrl::StrictMode);
     // A one-letter scheme is a drive letter of a path, not an address.
     const bool address = url.isValid() && url.scheme().size() > 1 && !QFileInfo::exists(text);
-    return QDesktopServices::openUrl(address ? url
-                                             : QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath()));
+    return QDesktopServices::openUrl(
+        address ? url : QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath()));
 }
 
 }  // namespace quillon

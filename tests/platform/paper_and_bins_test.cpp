@@ -13,22 +13,43 @@ namespace {
 
 struct PaperRow {
     int code;
-    double width;   // millimetres, portrait
+    double width;  // millimetres, portrait
     double length;
 };
 
 // The report engine's paper table, by device code. Rows whose table entry is not a real paper
 // size (C, D and E sheets at 100 x 100, Envelope #12 at 4 x 11 in although it is 4 3/4 x 11 in)
 // are checked against the size the code stands for.
+// clang-format off
 constexpr PaperRow kPaperTable[] = {
-    {1, 215.9, 279.4},  {2, 215.9, 279.4},  {3, 279.4, 431.8},  {4, 431.8, 279.4},
-    {5, 215.9, 355.6},  {6, 139.7, 215.9},  {7, 190.5, 254.0},  {8, 297.0, 420.0},
-    {9, 210.0, 297.0},  {10, 210.0, 297.0}, {11, 148.0, 210.0}, {12, 250.0, 354.0},
-    {13, 182.0, 257.0}, {14, 215.9, 330.2}, {15, 215.0, 275.0}, {16, 254.0, 355.6},
-    {17, 279.4, 431.8}, {18, 215.9, 279.0}, {19, 98.43, 225.4}, {20, 104.8, 241.3},
-    {21, 114.3, 263.5}, {22, 120.65, 279.4}, {23, 127.0, 292.1}, {24, 431.8, 558.8},
-    {25, 558.8, 863.6}, {26, 863.6, 1117.6},
+    {1, 215.9, 279.4},
+    {2, 215.9, 279.4},
+    {3, 279.4, 431.8},
+    {4, 431.8, 279.4},
+    {5, 215.9, 355.6},
+    {6, 139.7, 215.9},
+    {7, 190.5, 254.0},
+    {8, 297.0, 420.0},
+    {9, 210.0, 297.0},
+    {10, 210.0, 297.0},
+    {11, 148.0, 210.0},
+    {12, 250.0, 354.0},
+    {13, 182.0, 257.0},
+    {14, 215.9, 330.2},
+    {15, 215.0, 275.0},
+    {16, 254.0, 355.6},
+    {17, 279.4, 431.8},
+    {18, 215.9, 279.0},
+    {19, 98.43, 225.4},
+    {20, 104.8, 241.3},
+    {21, 114.3, 263.5},
+    {22, 120.65, 279.4},
+    {23, 127.0, 292.1},
+    {24, 431.8, 558.8},
+    {25, 558.8, 863.6},
+    {26, 863.6, 1117.6},
 };
+// clang-format on
 
 TEST(PaperCodes, EveryCodeStandsForItsPaperSize) {
     for (const PaperRow& row : kPaperTable) {
@@ -83,7 +104,7 @@ TEST(InputSlots, BinsMapToThePrintersSlotChoices) {
 
 TEST(InputSlots, PrinterWithoutSlotsOrUnreadableDescriptionSelectsNoBin) {
     for (const std::string& path : {std::string(QUILLON_TEST_DATA "/sample-dos.txt"),
-                                   std::string(QUILLON_TEST_DATA "/no-such.ppd")}) {
+                                    std::string(QUILLON_TEST_DATA "/no-such.ppd")}) {
         const InputSlots bins = InputSlots::FromPpdFile(path);
         EXPECT_FALSE(bins.CanSelectBins()) << path;
         EXPECT_EQ(bins.ChoiceForBin(1), std::nullopt);

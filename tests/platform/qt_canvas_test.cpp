@@ -77,14 +77,26 @@ TEST(QtCanvasShapes, RectangleIsOutlinedInsideItsAreaAndFilledWithTheBrush) {
         std::string row7;  // pixels 3..16 of row 7
     };
     const Case cases[] = {
-        {"pen and brush", {kRed, 1, PenStyle::psSolid}, {kBlue, BrushStyle::bsSolid}, {5, 5, 15, 12},
+        {"pen and brush",
+         {kRed, 1, PenStyle::psSolid},
+         {kBlue, BrushStyle::bsSolid},
+         {5, 5, 15, 12},
          "..rbbbbbbbbr.."},
-        {"width 0 is one pixel", {kRed, 0, PenStyle::psSolid}, {kBlue, BrushStyle::bsSolid},
-         {5, 5, 15, 12}, "..rbbbbbbbbr.."},
-        {"clear brush", {kRed, 1, PenStyle::psSolid}, {kBlue, BrushStyle::bsClear}, {5, 5, 15, 12},
+        {"width 0 is one pixel",
+         {kRed, 0, PenStyle::psSolid},
+         {kBlue, BrushStyle::bsSolid},
+         {5, 5, 15, 12},
+         "..rbbbbbbbbr.."},
+        {"clear brush",
+         {kRed, 1, PenStyle::psSolid},
+         {kBlue, BrushStyle::bsClear},
+         {5, 5, 15, 12},
          "..r........r.."},
         // Without a pen the filled area loses its right column and bottom row.
-        {"clear pen", {kRed, 1, PenStyle::psClear}, {kBlue, BrushStyle::bsSolid}, {5, 5, 14, 11},
+        {"clear pen",
+         {kRed, 1, PenStyle::psClear},
+         {kBlue, BrushStyle::bsSolid},
+         {5, 5, 14, 11},
          "..bbbbbbbbb..."},
     };
     for (const Case& c : cases) {
@@ -101,21 +113,22 @@ TEST(QtCanvasShapes, RectangleIsOutlinedInsideItsAreaAndFilledWithTheBrush) {
 
 TEST(QtCanvasShapes, EllipseAndRoundRectFillTheirRectangle) {
     for (const bool round : {false, true}) {
-      for (const bool outlined : {true, false}) {
-        SCOPED_TRACE(std::string(round ? "round rectangle" : "ellipse") + (outlined ? "" : " without pen"));
-        const QImage image = Draw(40, 40, [&](QtCanvas& canvas) {
-            canvas.SetPen({kRed, 1, outlined ? PenStyle::psSolid : PenStyle::psClear});
-            canvas.SetBrush({kBlue, BrushStyle::bsSolid});
-            if (round) {
-                canvas.RoundRect({4, 6, 34, 26}, 10, 8);
-            } else {
-                canvas.Ellipse({4, 6, 34, 26});
-            }
-        });
-        EXPECT_EQ(Ink(image), outlined ? (Rect{4, 6, 34, 26}) : (Rect{4, 6, 33, 25}));
-        EXPECT_EQ(At(image, 19, 16), kBlue);  // filled centre
-        EXPECT_EQ(At(image, 4, 6), kWhite);   // rounded corner
-      }
+        for (const bool outlined : {true, false}) {
+            SCOPED_TRACE(std::string(round ? "round rectangle" : "ellipse") +
+                         (outlined ? "" : " without pen"));
+            const QImage image = Draw(40, 40, [&](QtCanvas& canvas) {
+                canvas.SetPen({kRed, 1, outlined ? PenStyle::psSolid : PenStyle::psClear});
+                canvas.SetBrush({kBlue, BrushStyle::bsSolid});
+                if (round) {
+                    canvas.RoundRect({4, 6, 34, 26}, 10, 8);
+                } else {
+                    canvas.Ellipse({4, 6, 34, 26});
+                }
+            });
+            EXPECT_EQ(Ink(image), outlined ? (Rect{4, 6, 34, 26}) : (Rect{4, 6, 33, 25}));
+            EXPECT_EQ(At(image, 19, 16), kBlue);  // filled centre
+            EXPECT_EQ(At(image, 4, 6), kWhite);   // rounded corner
+        }
     }
 }
 
@@ -264,7 +277,8 @@ TEST_F(QtCanvasText, GivenAdvancesPlaceEachCharacter) {
     }
     EXPECT_EQ(spaced, expected);
     // Alignment uses the sum of the given advances.
-    EXPECT_EQ(Ink(Text(100, 10, u"III", kTaRight, advances)).left, Ink(Text(54, 10, u"I", kTaLeft)).left);
+    EXPECT_EQ(Ink(Text(100, 10, u"III", kTaRight, advances)).left,
+              Ink(Text(54, 10, u"I", kTaLeft)).left);
 }
 
 TEST_F(QtCanvasText, ControlCodesAreTheFontsGlyphsNotLayout) {

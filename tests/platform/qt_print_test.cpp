@@ -54,7 +54,8 @@ std::string WaitForPdf(const std::string& title) {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (!JobExists(title, CUPS_WHICHJOBS_ACTIVE) && std::filesystem::is_directory(OutputFolder())) {
+        if (!JobExists(title, CUPS_WHICHJOBS_ACTIVE) &&
+            std::filesystem::is_directory(OutputFolder())) {
             for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
                 const std::string name = entry.path().filename().string();
                 if (name.rfind(title, 0) == 0 && entry.path().extension() == ".pdf") {
@@ -122,15 +123,16 @@ TEST_F(QtPrintTest, PaperSizeAndOrientationReachTheJob) {
         int orientation;
         double widthInches;  // of the page as drawn
         double heightInches;
-        const char* sheet;   // pdfinfo's name of the printed sheet
+        const char* sheet;  // pdfinfo's name of the printed sheet
         bool rotated;
     };
     const Case cases[] = {
         {11, 1, 148 / 25.4, 210 / 25.4, "(A5)", false},  // A5 portrait
-        {1, 2, 11, 8.5, "(letter)", true},                   // Letter landscape
+        {1, 2, 11, 8.5, "(letter)", true},               // Letter landscape
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("paper " + std::to_string(c.paper) + ", orientation " + std::to_string(c.orientation));
+        SCOPED_TRACE("paper " + std::to_string(c.paper) + ", orientation " +
+                     std::to_string(c.orientation));
         DeviceMode mode = *printer().GetDeviceMode();
         mode.paperSize = c.paper;
         mode.orientation = c.orientation;
@@ -154,9 +156,10 @@ TEST_F(QtPrintTest, PaperSizeAndOrientationReachTheJob) {
         // A landscape page lies turned on the sheet: its words run upwards.
         const std::string box = Command("pdftotext -bbox '" + pdf + "' - | grep Orientation");
         double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-        ASSERT_EQ(std::sscanf(box.c_str(), " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
-                              &xMin, &yMin, &xMax, &yMax),
-                  4)
+        ASSERT_EQ(
+            std::sscanf(box.c_str(), " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
+                        &xMin, &yMin, &xMax, &yMax),
+            4)
             << box;
         EXPECT_EQ(yMax - yMin > xMax - xMin, c.rotated) << box;
     }
@@ -196,14 +199,16 @@ TEST_F(QtPrintTest, UnknownPrinterIsAnErrorAndWritesNothing) {
     EXPECT_FALSE(printer().Printing());
     EXPECT_THROW(printer().NewPage(), EPrinterError);
     EXPECT_FALSE(JobExists(title, CUPS_WHICHJOBS_ALL));
-    EXPECT_THROW(printer().SetPrinterIndex(static_cast<int>(printer().Printers().size())), EPrinterError);
+    EXPECT_THROW(printer().SetPrinterIndex(static_cast<int>(printer().Printers().size())),
+                 EPrinterError);
     EXPECT_THROW(printer().SetPrinterIndex(-2), EPrinterError);
 }
 
 TEST_F(QtPrintTest, SettingsRecordOfThePdfQueue) {
     const std::optional<DeviceMode> mode = printer().GetDeviceMode();
     ASSERT_TRUE(mode.has_value());
-    const std::uint32_t always = DeviceMode::kOrientation | DeviceMode::kPaperSize | DeviceMode::kCopies;
+    const std::uint32_t always =
+        DeviceMode::kOrientation | DeviceMode::kPaperSize | DeviceMode::kCopies;
     EXPECT_EQ(mode->fields & always, always);
     EXPECT_EQ(mode->fields & DeviceMode::kDuplex, 0u);         // the queue prints one-sided only
     EXPECT_EQ(mode->fields & DeviceMode::kDefaultSource, 0u);  // and has no paper sources

@@ -101,7 +101,8 @@ TEST(QtShell, OpensAddressesAsUrlsAndPathsAsLocalFiles) {
     ASSERT_EQ(catcher.opened.size(), 3u);
     EXPECT_EQ(catcher.opened[0], QUrl("quillon-test://example/page?a=1"));
     EXPECT_EQ(catcher.opened[1], QUrl::fromLocalFile("/tmp/report one.qrp"));
-    EXPECT_EQ(catcher.opened[2], QUrl::fromLocalFile(QDir::current().absoluteFilePath("relative.txt")));
+    EXPECT_EQ(catcher.opened[2],
+              QUrl::fromLocalFile(QDir::current().absoluteFilePath("relative.txt")));
 }
 
 TEST(QtPlatform, InstallsTheQtServicesWhileItLives) {

@@ -4,11 +4,11 @@
 
 #include <QApplication>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillon::testing {
 

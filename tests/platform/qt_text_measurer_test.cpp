@@ -27,7 +27,7 @@ struct MetricsCase {
 // Metric-compatible fonts stand in for the Windows faces, so these are the Windows figures.
 TEST_F(QtTextMeasurerTest, MetricsAndAdvancesOfTheProgramFonts) {
     const MetricsCase cases[] = {
-        {"Courier New", 10, 96, 11, 4, 8},   // 13-pixel em
+        {"Courier New", 10, 96, 11, 4, 8},        // 13-pixel em
         {"Courier New", 10, 1200, 139, 50, 100},  // 167-pixel em: 0.6 em per character
         {"Arial", 10, 96, 12, 3, 12},
         {"Courier New", 12, 96, 13, 5, 10},  // 16-pixel em
