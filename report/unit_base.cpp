@@ -21,14 +21,13 @@ void TQRUnitBase::SetUnits(TQRUnit units) { units_ = units; }
 
 void TQRUnitBase::SwitchToPixels() {
     savedUnits_.push_back(units_);
-    SetUnits(TQRUnit::Pixels);
+    units_ = TQRUnit::Pixels;
 }
 
 void TQRUnitBase::RestoreUnit() {
     if (savedUnits_.empty()) return;
-    const TQRUnit saved = savedUnits_.back();
+    units_ = savedUnits_.back();
     savedUnits_.pop_back();
-    SetUnits(saved);
 }
 
 void TQRUnitBase::SetZoom(int zoom) {

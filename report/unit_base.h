@@ -27,6 +27,8 @@ public:
     // Remember Units and switch to Pixels; RestoreUnit goes back to the remembered unit. The
     // remembered units nest, so a switch inside another (a layout run while the page writes
     // its paper size) restores each to its own. RestoreUnit without a switch does nothing.
+    // A switch is a temporary change for reading or writing in pixels: unlike SetUnits it
+    // does not repaint anything.
     void SwitchToPixels();
     void RestoreUnit();
 
