@@ -20,7 +20,9 @@ const PaperEntry& PaperInfo(TQRPaperSize size) {
     return kPaperTable[static_cast<std::size_t>(size)];
 }
 
-std::string_view PaperSizeName(TQRPaperSize size) { return PaperInfo(size).name; }
+std::string_view PaperSizeName(TQRPaperSize size) {
+    return PaperInfo(size).name;
+}
 
 bool HasPaperDimensions(TQRPaperSize size) {
     return size != TQRPaperSize::Default && size != TQRPaperSize::Custom;
@@ -32,7 +34,9 @@ std::optional<PaperTenths> PaperSizeInTenths(TQRPaperSize size) {
     return PaperTenths{RoundHalfEven32(entry.width * 10), RoundHalfEven32(entry.length * 10)};
 }
 
-int PaperCode(TQRPaperSize size) { return kPaperCodes[static_cast<std::size_t>(size)]; }
+int PaperCode(TQRPaperSize size) {
+    return kPaperCodes[static_cast<std::size_t>(size)];
+}
 
 std::optional<TQRPaperSize> PaperSizeFromCode(int code) {
     for (std::size_t i = 0; i < kPaperCodes.size(); ++i) {
@@ -41,7 +45,9 @@ std::optional<TQRPaperSize> PaperSizeFromCode(int code) {
     return std::nullopt;
 }
 
-int BinCode(TQRBin bin) { return kBinCodes[static_cast<std::size_t>(bin)]; }
+int BinCode(TQRBin bin) {
+    return kBinCodes[static_cast<std::size_t>(bin)];
+}
 
 std::optional<TQRBin> BinFromCode(int code) {
     for (std::size_t i = 0; i < kBinCodes.size(); ++i) {

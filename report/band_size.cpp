@@ -22,8 +22,8 @@ void TQRBandSize::ResizeParent() {
     if (band_ == nullptr) return;
     ParentUpdate updating(*this);
     const ControlBounds bounds = band_->Bounds();
-    band_->SetBounds({bounds.left, bounds.top, RoundedPixels(width_, true),
-                      RoundedPixels(length_, false)});
+    band_->SetBounds(
+        {bounds.left, bounds.top, RoundedPixels(width_, true), RoundedPixels(length_, false)});
 }
 
 }  // namespace quillon

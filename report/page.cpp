@@ -138,7 +138,9 @@ void TQRPage::SetUnits(TQRUnit units) {
     Repaint();
 }
 
-std::vector<long double> TQRPage::Values() const { return {values_.begin(), values_.end()}; }
+std::vector<long double> TQRPage::Values() const {
+    return {values_.begin(), values_.end()};
+}
 
 void TQRPage::SetValues(std::span<const long double> values) {
     CheckValues(values, kPageValueCount);
@@ -150,7 +152,8 @@ void TQRPage::ResizeParent() {
     if (ParentUpdating() || report_ == nullptr) return;
     ParentUpdate updating(*this);
     const ControlBounds bounds = report_->Bounds();
-    report_->SetBounds({bounds.left, bounds.top, RoundedPixels(values_[Index(PageValue::Width)], true),
+    report_->SetBounds({bounds.left, bounds.top,
+                        RoundedPixels(values_[Index(PageValue::Width)], true),
                         RoundedPixels(values_[Index(PageValue::Length)], false)});
 }
 

@@ -12,7 +12,15 @@ namespace quillon {
 enum class ColumnPrintOrder { kColumnByColumn, kRowByRow };
 
 // The page values by index, in the order of the page's "Values" list.
-enum class PageValue { BottomMargin, Length, TopMargin, Width, LeftMargin, RightMargin, ColumnSpace };
+enum class PageValue {
+    BottomMargin,
+    Length,
+    TopMargin,
+    Width,
+    LeftMargin,
+    RightMargin,
+    ColumnSpace
+};
 inline constexpr std::size_t kPageValueCount = 7;
 
 // A report's Page: paper size and orientation, the paper's width and length, margins, columns

@@ -13,10 +13,18 @@ void TQRPrintableSize::Write(long double& stored, long double value, bool horizo
     ResizeParent();
 }
 
-void TQRPrintableSize::SetHeight(long double value) { Write(height_, value, false); }
-void TQRPrintableSize::SetLeft(long double value) { Write(left_, value, true); }
-void TQRPrintableSize::SetTop(long double value) { Write(top_, value, false); }
-void TQRPrintableSize::SetWidth(long double value) { Write(width_, value, true); }
+void TQRPrintableSize::SetHeight(long double value) {
+    Write(height_, value, false);
+}
+void TQRPrintableSize::SetLeft(long double value) {
+    Write(left_, value, true);
+}
+void TQRPrintableSize::SetTop(long double value) {
+    Write(top_, value, false);
+}
+void TQRPrintableSize::SetWidth(long double value) {
+    Write(width_, value, true);
+}
 
 void TQRPrintableSize::SetValues(std::span<const long double> values) {
     CheckValues(values, 4);

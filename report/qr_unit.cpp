@@ -12,8 +12,12 @@ namespace {
 
 // Width and height of a character cell in tenths of a millimetre per unit of the conversion,
 // for a font of `points` points.
-long double CharacterWidth(long double points) { return (80.0L / points) / 2.54L; }
-long double CharacterHeight(long double points) { return (145.3L / points) / 2.54L; }
+long double CharacterWidth(long double points) {
+    return (80.0L / points) / 2.54L;
+}
+long double CharacterHeight(long double points) {
+    return (145.3L / points) / 2.54L;
+}
 
 long double FontPoints(const UnitScale& scale) {
     return static_cast<long double>(std::abs(scale.fontSizePoints));
@@ -42,8 +46,7 @@ long double StoredToUnit(TQRUnit unit, bool horizontal, long double stored,
     return stored;
 }
 
-long double UnitToStored(TQRUnit unit, bool horizontal, long double value,
-                         const UnitScale& scale) {
+long double UnitToStored(TQRUnit unit, bool horizontal, long double value, const UnitScale& scale) {
     switch (unit) {
         case TQRUnit::MM:
             return value * 10;

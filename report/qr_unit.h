@@ -27,7 +27,9 @@ long double UnitToStored(TQRUnit unit, bool horizontal, long double value, const
 
 // The zoom range a report accepts (percent); other values are ignored.
 inline constexpr int kMaxReportZoom = 300;
-constexpr bool IsReportZoom(int zoom) { return zoom > 0 && zoom <= kMaxReportZoom; }
+constexpr bool IsReportZoom(int zoom) {
+    return zoom > 0 && zoom <= kMaxReportZoom;
+}
 
 // The measurement system that chooses the default unit and paper of new report objects.
 enum class MeasurementSystem { kMetric, kUnitedStates };

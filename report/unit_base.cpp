@@ -17,7 +17,9 @@ constexpr int kFallbackFontSizePoints = 10;
 
 TQRUnitBase::TQRUnitBase() : units_(DefaultUnit()), resolution_(kScreenPixelsPerInch) {}
 
-void TQRUnitBase::SetUnits(TQRUnit units) { units_ = units; }
+void TQRUnitBase::SetUnits(TQRUnit units) {
+    units_ = units;
+}
 
 void TQRUnitBase::SwitchToPixels() {
     savedUnits_.push_back(units_);

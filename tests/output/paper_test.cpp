@@ -66,11 +66,11 @@ TEST(PaperTable, NamesDimensionsAndCodesOfEverySize) {
 
 TEST(BinCodes, BothWaysWithSharedCodesReadingAsTheFirstBin) {
     const std::pair<TQRBin, int> toCode[] = {
-        {TQRBin::First, 1},         {TQRBin::Upper, 1},        {TQRBin::Lower, 2},
-        {TQRBin::Middle, 3},        {TQRBin::Manual, 4},       {TQRBin::Envelope, 5},
-        {TQRBin::EnvManual, 6},     {TQRBin::Auto, 7},         {TQRBin::Tractor, 8},
-        {TQRBin::SmallFormat, 9},   {TQRBin::LargeFormat, 10}, {TQRBin::LargeCapacity, 11},
-        {TQRBin::Cassette, 14},     {TQRBin::Last, 14},
+        {TQRBin::First, 1},       {TQRBin::Upper, 1},        {TQRBin::Lower, 2},
+        {TQRBin::Middle, 3},      {TQRBin::Manual, 4},       {TQRBin::Envelope, 5},
+        {TQRBin::EnvManual, 6},   {TQRBin::Auto, 7},         {TQRBin::Tractor, 8},
+        {TQRBin::SmallFormat, 9}, {TQRBin::LargeFormat, 10}, {TQRBin::LargeCapacity, 11},
+        {TQRBin::Cassette, 14},   {TQRBin::Last, 14},
     };
     static_assert(std::size(toCode) == kBinCount);
     for (const auto& [bin, code] : toCode) EXPECT_EQ(BinCode(bin), code);

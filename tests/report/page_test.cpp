@@ -15,7 +15,9 @@ namespace {
 using testing::RecordingReport;
 using testing::ScopedMeasurement;
 
-std::vector<long double> V(std::initializer_list<long double> values) { return values; }
+std::vector<long double> V(std::initializer_list<long double> values) {
+    return values;
+}
 
 void ExpectMillimetres(const TQRPage& page, long double width, long double length) {
     ASSERT_EQ(page.Units(), TQRUnit::MM);

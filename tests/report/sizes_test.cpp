@@ -150,8 +150,8 @@ TEST_F(SizeObjects, BadValuesListsAreRefusedAndChangeNothing) {
     for (TQRUnitBase* object : objects) {
         const std::vector<long double> before = object->Values();
         const std::size_t n = before.size();
-        std::vector<std::vector<long double>> bad = {{}, std::vector<long double>(n - 1, 1.0L),
-                                                     std::vector<long double>(n + 1, 1.0L)};
+        std::vector<std::vector<long double>> bad = {
+            {}, std::vector<long double>(n - 1, 1.0L), std::vector<long double>(n + 1, 1.0L)};
         for (const long double poison : {kNaN, kInf, -kInf}) {
             bad.emplace_back(n, 1.0L);
             bad.back()[n - 1] = poison;

@@ -6,15 +6,17 @@
 #include <optional>
 #include <string>
 
-#include "report/band_size.h"
 #include "platform/core/rounding.h"
+#include "report/band_size.h"
 #include "report/qr_unit.h"
 #include "size_test_owners.h"
 #include "tests/support/temp_dir.h"
 
 // glibc keeps the search path of a locale loaded through LOCPATH for the life of the
 // process; the leak checker would count that against the locale test.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:__argz_add_sep\n";
+}
 
 namespace quillon {
 namespace {
@@ -44,16 +46,36 @@ const ConversionCase kConversions[] = {
     {"one inch at zoom 200", TQRUnit::Pixels, true, {96, 200, 10}, 254.0L, 192.0L},
     {"one inch at zoom 50", TQRUnit::Pixels, false, {96, 50, 10}, 254.0L, 48.0L},
     {"one inch at 600 px/in", TQRUnit::Pixels, true, {600, 100, 10}, 254.0L, 600.0L},
-    {"10 characters across, 10 pt", TQRUnit::Characters, true, {96, 100, 10},
-     314.96062992125984252L, 10.0L},
-    {"10 lines down, 10 pt", TQRUnit::Characters, false, {96, 100, 10}, 572.04724409448818898L,
+    {"10 characters across, 10 pt",
+     TQRUnit::Characters,
+     true,
+     {96, 100, 10},
+     314.96062992125984252L,
      10.0L},
-    {"10 characters across, 20 pt", TQRUnit::Characters, true, {96, 100, 20},
-     157.48031496062992126L, 10.0L},
-    {"font size sign ignored", TQRUnit::Characters, true, {96, 100, -10}, 314.96062992125984252L,
+    {"10 lines down, 10 pt",
+     TQRUnit::Characters,
+     false,
+     {96, 100, 10},
+     572.04724409448818898L,
      10.0L},
-    {"zoom does not touch characters", TQRUnit::Characters, false, {96, 300, 10},
-     57.204724409448818898L, 1.0L},
+    {"10 characters across, 20 pt",
+     TQRUnit::Characters,
+     true,
+     {96, 100, 20},
+     157.48031496062992126L,
+     10.0L},
+    {"font size sign ignored",
+     TQRUnit::Characters,
+     true,
+     {96, 100, -10},
+     314.96062992125984252L,
+     10.0L},
+    {"zoom does not touch characters",
+     TQRUnit::Characters,
+     false,
+     {96, 300, 10},
+     57.204724409448818898L,
+     1.0L},
     {"native", TQRUnit::Native, true, {96, 200, 10}, 1234.5L, 1234.5L},
 };
 
@@ -139,8 +161,7 @@ bool MakeMeasurementLocale(const quillon::testing::TempDir& dir, const std::stri
                            int measurement) {
     const std::string source = dir.File(name + ".src");
     quillon::testing::WriteFile(source, "LC_MEASUREMENT\nmeasurement " +
-                                            std::to_string(measurement) +
-                                            "\nEND LC_MEASUREMENT\n");
+                                            std::to_string(measurement) + "\nEND LC_MEASUREMENT\n");
     const std::string command = "localedef -c -i '" + source + "' -f ANSI_X3.4-1968 '" +
                                 dir.File(name) + "' >/dev/null 2>&1";
     [[maybe_unused]] const int status = std::system(command.c_str());
