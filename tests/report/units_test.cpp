@@ -33,8 +33,10 @@ struct ConversionCase {
 };
 
 // Each case is worked out from what the unit means: 1 inch = 254 tenths of a millimetre,
-// 96 pixels per inch, and a character cell of 8 mm / S wide and 14.53 mm / S high for an
-// S-point font.
+// 96 pixels per inch unless the case says otherwise, and for an S-point report font
+// 10 x (80 / S) / 2.54 tenths of a millimetre per character across and 10 x (145.3 / S) / 2.54
+// per line down.
+// clang-format off
 const ConversionCase kConversions[] = {
     {"10 mm", TQRUnit::MM, true, {}, 100.0L, 10.0L},
     {"297 mm, vertical", TQRUnit::MM, false, {}, 2970.0L, 297.0L},
@@ -46,38 +48,14 @@ const ConversionCase kConversions[] = {
     {"one inch at zoom 200", TQRUnit::Pixels, true, {96, 200, 10}, 254.0L, 192.0L},
     {"one inch at zoom 50", TQRUnit::Pixels, false, {96, 50, 10}, 254.0L, 48.0L},
     {"one inch at 600 px/in", TQRUnit::Pixels, true, {600, 100, 10}, 254.0L, 600.0L},
-    {"10 characters across, 10 pt",
-     TQRUnit::Characters,
-     true,
-     {96, 100, 10},
-     314.96062992125984252L,
-     10.0L},
-    {"10 lines down, 10 pt",
-     TQRUnit::Characters,
-     false,
-     {96, 100, 10},
-     572.04724409448818898L,
-     10.0L},
-    {"10 characters across, 20 pt",
-     TQRUnit::Characters,
-     true,
-     {96, 100, 20},
-     157.48031496062992126L,
-     10.0L},
-    {"font size sign ignored",
-     TQRUnit::Characters,
-     true,
-     {96, 100, -10},
-     314.96062992125984252L,
-     10.0L},
-    {"zoom does not touch characters",
-     TQRUnit::Characters,
-     false,
-     {96, 300, 10},
-     57.204724409448818898L,
-     1.0L},
+    {"10 across, 10 pt", TQRUnit::Characters, true, {96, 100, 10}, 314.96062992125984252L, 10.0L},
+    {"10 down, 10 pt", TQRUnit::Characters, false, {96, 100, 10}, 572.04724409448818898L, 10.0L},
+    {"10 across, 20 pt", TQRUnit::Characters, true, {96, 100, 20}, 157.48031496062992126L, 10.0L},
+    {"font size sign ignored", TQRUnit::Characters, true, {96, 100, -10}, 314.96062992125984252L, 10.0L},
+    {"no zoom on characters", TQRUnit::Characters, false, {96, 300, 10}, 57.204724409448818898L, 1.0L},
     {"native", TQRUnit::Native, true, {96, 200, 10}, 1234.5L, 1234.5L},
 };
+// clang-format on
 
 // Extended precision: the tolerance is a hundred times finer than what double arithmetic
 // would reach on these values.
