@@ -51,7 +51,7 @@ const ConversionCase kConversions[] = {
     {"10 across, 10 pt", TQRUnit::Characters, true, {96, 100, 10}, 314.96062992125984252L, 10.0L},
     {"10 down, 10 pt", TQRUnit::Characters, false, {96, 100, 10}, 572.04724409448818898L, 10.0L},
     {"10 across, 20 pt", TQRUnit::Characters, true, {96, 100, 20}, 157.48031496062992126L, 10.0L},
-    {"sign of size ignored", TQRUnit::Characters, true, {96, 100, -10}, 314.96062992125984252L, 10.0L},
+    {"size sign ignored", TQRUnit::Characters, true, {96, 100, -10}, 314.9606299212598425L, 10.0L},
     {"zoom ignored", TQRUnit::Characters, false, {96, 300, 10}, 57.204724409448818898L, 1.0L},
     {"native", TQRUnit::Native, true, {96, 200, 10}, 1234.5L, 1234.5L},
 };
