@@ -10,13 +10,13 @@ namespace quillon {
 
 namespace {
 
-// Width and height of a character cell in tenths of a millimetre per unit of the conversion,
-// for a font of `points` points.
+// Width and height of a character cell in millimetres for a font of `points` points: 0.8 and
+// 1.453 times the size, so that a cell grows with its font (3.1496 mm wide at 10 points).
 long double CharacterWidth(long double points) {
-    return (80.0L / points) / 2.54L;
+    return (0.8L * points) / 2.54L;
 }
 long double CharacterHeight(long double points) {
-    return (145.3L / points) / 2.54L;
+    return (1.453L * points) / 2.54L;
 }
 
 long double FontPoints(const UnitScale& scale) {

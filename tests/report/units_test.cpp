@@ -50,7 +50,7 @@ const ConversionCase kConversions[] = {
     {"one inch at 600 px/in", TQRUnit::Pixels, true, {600, 100, 10}, 254.0L, 600.0L},
     {"10 across, 10 pt", TQRUnit::Characters, true, {96, 100, 10}, 314.96062992125984252L, 10.0L},
     {"10 down, 10 pt", TQRUnit::Characters, false, {96, 100, 10}, 572.04724409448818898L, 10.0L},
-    {"10 across, 20 pt", TQRUnit::Characters, true, {96, 100, 20}, 157.48031496062992126L, 10.0L},
+    {"10 across, 20 pt", TQRUnit::Characters, true, {96, 100, 20}, 629.92125984251968504L, 10.0L},
     {"size sign ignored", TQRUnit::Characters, true, {96, 100, -10}, 314.9606299212598425L, 10.0L},
     {"zoom ignored", TQRUnit::Characters, false, {96, 300, 10}, 57.204724409448818898L, 1.0L},
     {"native", TQRUnit::Native, true, {96, 200, 10}, 1234.5L, 1234.5L},
@@ -98,10 +98,11 @@ TEST(UnitConversion, SizeObjectsMeasureCharactersWithTheReportFont) {
     size.SetParentReport(&report);
     report.fontSize = 0;
     EXPECT_NEAR(static_cast<double>(size.Width()), 10.0, 1e-12);
+    // Characters of a bigger font are wider: fewer of them fit.
     report.fontSize = 20;
-    EXPECT_NEAR(static_cast<double>(size.Width()), 20.0, 1e-12);
-    report.fontSize = -5;
     EXPECT_NEAR(static_cast<double>(size.Width()), 5.0, 1e-12);
+    report.fontSize = -5;
+    EXPECT_NEAR(static_cast<double>(size.Width()), 20.0, 1e-12);
 }
 
 TEST(UnitConversion, ReportZoomRange) {
