@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/core/rounding.h"
 #include "platform/qt/paper_codes.h"

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/emf_recorder.h"
+#include "platform/core/page_picture.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text_measurer.h"
 #include "tests/platform/qt_test_app.h"
@@ -306,6 +308,30 @@ TEST_F(QtCanvasText, OpaqueBackgroundFillsTheTextCell) {
     EXPECT_EQ(At(image, 25, 24), kRed);
     EXPECT_EQ(At(image, 26, 10), kWhite);
     EXPECT_EQ(At(image, 10, 25), kWhite);
+}
+
+TEST_F(QtCanvasText, RecordedPagePlaysBackAsItWasDrawn) {
+    const auto draw = [](Canvas& canvas) {
+        canvas.SetBrush({kBlue, BrushStyle::bsSolid});
+        canvas.FillRect({4, 4, 30, 12});
+        canvas.SetFont(Courier());
+        canvas.SetBackgroundTransparent(true);
+        canvas.TextOutW(10, 20, u"Page Стр", nullptr);
+    };
+    EmfRecordingCanvas recorder(120, 60);
+    draw(recorder);
+    const std::unique_ptr<PagePicture> picture = recorder.Finish();
+    const QImage direct = Draw(120, 60, draw);
+    EXPECT_EQ(Draw(120, 60, [&](QtCanvas& canvas) { canvas.DrawPicture(*picture, {0, 0, 120, 60}); }),
+              direct);
+    // Stretched to twice the size, the rectangle covers twice the pixels.
+    const QImage doubled = Draw(240, 120, [&](QtCanvas& canvas) {
+        canvas.DrawPicture(*picture, {0, 0, 240, 120});
+    });
+    EXPECT_EQ(At(doubled, 8, 8), kBlue);
+    EXPECT_EQ(At(doubled, 59, 23), kBlue);
+    EXPECT_EQ(At(doubled, 60, 23), kWhite);
+    EXPECT_EQ(At(doubled, 59, 24), kWhite);
 }
 
 TEST_F(QtCanvasText, CapsOfAnImage) {
