@@ -132,8 +132,8 @@ void TQRPageList::WriteHeaderWithCount(std::int32_t count) {
 
 void TQRPageList::AppendPage(const PagePicture& picture) {
     std::lock_guard lock(mutex_);
-    TQRStream& stream = RequireStream();
-    if (pageCount_ == std::numeric_limits<std::int32_t>::max()) throw EWriteError();
+    if (!stream_ || pageCount_ == std::numeric_limits<std::int32_t>::max()) throw EWriteError();
+    TQRStream& stream = *stream_;
     const std::int32_t page = pageCount_ + 1;
 
     // The record is put together in memory and written in one piece; only its offsets
@@ -195,10 +195,15 @@ TQRPageList::RecordHead TQRPageList::ReadHead(std::int64_t start, std::int32_t p
     if (page != 0 ? head.page != page : (head.page < 1 || head.page > pageCount_)) {
         throw EDamagedReport(which + " is out of sequence (found page " + std::to_string(head.page) + ")");
     }
-    const bool last = head.page == pageCount_;
-    if (head.next < start + kMinRecord || head.next > size || (last && head.next != size) ||
-        (!last && head.next > size - kMinRecord)) {
+    if (head.next < start + kMinRecord || head.next > size) {
         throw EDamagedReport(Page(head.page) + " has an invalid length");
+    }
+    if (head.page == pageCount_ && head.next != size) {
+        throw EDamagedReport("data follows the last page, " + Page(head.page));
+    }
+    if (head.page < pageCount_ && head.next > size - kMinRecord) {
+        throw EDamagedReport("the file ends after page " + std::to_string(head.page) + " of " +
+                             std::to_string(pageCount_));
     }
     stream.SetPosition(start);
     return head;
@@ -217,7 +222,7 @@ TQRPageList::RecordHead TQRPageList::StepBack(const RecordHead& head, std::int64
     stream.SetPosition(head.start - 4);
     const std::int64_t previous = stream.ReadInt32();
     if (previous > head.start - kMinRecord) {
-        throw EDamagedReport(Page(head.page - 1) + " lies outside the file");
+        throw EDamagedReport(Page(head.page - 1) + " does not lie before " + Page(head.page));
     }
     const RecordHead before = ReadHead(previous, head.page - 1, size);
     if (before.next != head.start) {
@@ -290,7 +295,7 @@ std::unique_ptr<PagePicture> TQRPageList::ReadPicture(const RecordHead& head) {
     stream.SetPosition(head.start + 8);
     stream.ReadExact(body.data(), body.size());
     if (I32(body.data() + length - 4) != head.start) {
-        throw EDamagedReport(Page(head.page) + " does not end where the next one starts");
+        throw EDamagedReport(Page(head.page) + " does not point back to its own start");
     }
     body.resize(length - 4);
     if (!compression_) return PagePicture::FromBytes(std::move(body));
@@ -309,6 +314,8 @@ std::unique_ptr<PagePicture> TQRPageList::ReadPicture(const RecordHead& head) {
         bytes = ExpandBytes(code, static_cast<std::size_t>(pictureLength));
     } catch (const EReadError&) {
         throw EDamagedReport(Page(head.page) + " has a compressed picture that is cut short");
+    } catch (const EDamagedReport&) {
+        throw EDamagedReport(Page(head.page) + " holds an invalid compressed code");
     }
     if (code.Position() != static_cast<std::int64_t>(codeLength)) {
         throw EDamagedReport(Page(head.page) + " has bytes after its compressed picture");
