@@ -1,5 +1,7 @@
 #include "output/qr_compress.h"
 
+#include <algorithm>
+
 #include "output/damaged_report.h"
 
 namespace quillon {
@@ -23,32 +25,35 @@ void TQRCompress::ResetTree() {
     // and the unused leaf 512 at depth 9.
     for (std::size_t i = 1; i < kNodes; ++i) parent_[i] = static_cast<std::uint8_t>((i - 1) / 2);
     for (std::size_t i = 0; i < kInternalNodes; ++i) {
-        left_[i] = static_cast<std::uint16_t>(2 * i + 1);
-        right_[i] = static_cast<std::uint16_t>(2 * i + 2);
+        children_[i] = {static_cast<std::uint16_t>(2 * i + 1), static_cast<std::uint16_t>(2 * i + 2)};
     }
 }
 
 void TQRCompress::EncodeByte(std::uint8_t value) {
-    // The path is found from the leaf up and emitted from the root down. A path has at most
-    // one step per internal node.
-    std::array<bool, kInternalNodes> bits;
-    std::size_t count = 0;
+    // The path is found from the leaf up and sent from the root down; it has at most one step
+    // per internal node.
+    std::array<std::uint8_t, kInternalNodes> steps;
+    unsigned count = 0;
     std::uint16_t node = kFirstLeaf + value;
     do {
         const std::uint16_t up = parent_[node];
-        bits[count++] = right_[up] == node;
+        steps[count++] = children_[up][1] == node ? 1 : 0;
         node = up;
     } while (node != kRoot);
 
+    // Bits go into the output byte from its lowest free bit up; a full byte goes out.
     while (count > 0) {
-        if (bits[--count]) outputByte_ |= static_cast<std::uint16_t>(1u << bitPosition_);
-        if (bitPosition_ == 7) {
+        const unsigned n = std::min(8u - bitPosition_, count);
+        unsigned bits = outputByte_;
+        for (unsigned i = 0; i < n; ++i) bits |= static_cast<unsigned>(steps[--count]) << (bitPosition_ + i);
+        outputByte_ = static_cast<std::uint16_t>(bits);
+        if (bitPosition_ + n == 8) {
             const auto byte = static_cast<std::uint8_t>(outputByte_);
             stream_.WriteExact(&byte, 1);
             bitPosition_ = 0;
             outputByte_ = 0;
         } else {
-            ++bitPosition_;
+            bitPosition_ = static_cast<std::uint8_t>(bitPosition_ + n);
         }
     }
     SplayLeaf(value);
@@ -65,7 +70,7 @@ std::uint8_t TQRCompress::DecodeByte() {
         } else {
             ++bitPosition_;
         }
-        node = ((inputByte_ >> bitPosition_) & 1u) != 0 ? right_[node] : left_[node];
+        node = children_[node][(inputByte_ >> bitPosition_) & 1u];
     }
     if (node == kUnusedLeaf) throw EDamagedReport("compressed page holds an invalid code");
     const auto value = static_cast<std::uint8_t>(node - kFirstLeaf);
@@ -87,23 +92,14 @@ void TQRCompress::SplayLeaf(std::uint8_t value) {
     std::uint16_t a = kFirstLeaf + value;
     do {
         const std::uint16_t c = parent_[a];
-        if (c == kRoot) {
-            a = c;
-            continue;
-        }
+        if (c == kRoot) break;
         const std::uint16_t d = parent_[c];
-        std::uint16_t e = left_[d];
-        if (e == c) {
-            e = right_[d];
-            right_[d] = a;
-        } else {
-            left_[d] = a;
-        }
-        if (left_[c] == a) {
-            left_[c] = e;
-        } else {
-            right_[c] = e;
-        }
+        // The sibling e of c hangs on the other side of d; a takes its place there and e takes
+        // a's place under c.
+        const unsigned cSide = children_[d][1] == c ? 1 : 0;
+        const std::uint16_t e = children_[d][cSide ^ 1u];
+        children_[d][cSide ^ 1u] = a;
+        children_[c][children_[c][1] == a ? 1 : 0] = e;
         parent_[a] = static_cast<std::uint8_t>(d);
         parent_[e] = static_cast<std::uint8_t>(c);
         a = d;

@@ -49,8 +49,9 @@ private:
     std::uint8_t bitPosition_;
     bool compressing_;
     std::uint16_t inputByte_ = 0;
-    std::array<std::uint16_t, kInternalNodes> left_{};
-    std::array<std::uint16_t, kInternalNodes> right_{};
+    // The left (0) and right (1) child of each internal node, side by side so that a bit
+    // picks a child without a branch.
+    std::array<std::array<std::uint16_t, 2>, kInternalNodes> children_{};
     std::uint16_t outputByte_ = 0;
     ByteStream& stream_;
     std::array<std::uint8_t, kNodes> parent_{};
