@@ -183,9 +183,9 @@ void TQRPageList::AppendPage(const PagePicture& picture) {
 TQRPageList::RecordHead TQRPageList::ReadHead(std::int64_t start, std::int32_t page,
                                               std::int64_t size) {
     // `page` 0 accepts any page of the list: the record the stream happens to stand on.
-    const std::string which = page != 0 ? Page(page) : "the current page";
+    const auto which = [page] { return page != 0 ? Page(page) : std::string("the current page"); };
     if (start < headerLength_ || start > size - kMinRecord) {
-        throw EDamagedReport(which + " lies outside the file");
+        throw EDamagedReport(which() + " lies outside the file");
     }
     TQRStream& stream = *stream_;
     stream.SetPosition(start);
@@ -193,7 +193,8 @@ TQRPageList::RecordHead TQRPageList::ReadHead(std::int64_t start, std::int32_t p
     stream.ReadExact(fields, sizeof fields);
     RecordHead head{start, I32(fields), I32(fields + 4)};
     if (page != 0 ? head.page != page : (head.page < 1 || head.page > pageCount_)) {
-        throw EDamagedReport(which + " is out of sequence (found page " + std::to_string(head.page) + ")");
+        throw EDamagedReport(which() + " is out of sequence (found page " +
+                             std::to_string(head.page) + ")");
     }
     if (head.next < start + kMinRecord || head.next > size) {
         throw EDamagedReport(Page(head.page) + " has an invalid length");
