@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+
+#include "platform/core/byte_stream.h"
+
+namespace quillon {
+
+// A byte stream on an open file. Reads and writes go to the file at the stream's own
+// position; failures of the system raise EReadError or EWriteError.
+class FileStream : public ByteStream {
+public:
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    // Opens an existing regular file for reading only; raises EFOpenError.
+    static std::unique_ptr<FileStream> OpenForReading(const std::string& path);
+
+    // Creates a new file named `prefix` followed by a unique suffix in `directory`, with
+    // `mode` (less the process's umask), opened for reading and writing. Raises EFCreateError
+    // naming `nameForErrors`, or the new file's path when that is empty.
+    static std::unique_ptr<FileStream> CreateUnique(const std::string& directory,
+                                                    std::string_view prefix, mode_t mode,
+                                                    const std::string& nameForErrors = {});
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+
+    // Cuts or extends the file to `size` bytes; the position stays.
+    void SetSize(std::int64_t size);
+    // Waits until the written bytes are on the device.
+    void Flush();
+    // Closes the file, reporting a failure of the close itself as a write error.
+    void Close();
+
+    const std::string& Path() const { return path_; }
+    int Descriptor() const { return fd_; }
+    struct stat Status() const;
+
+private:
+    FileStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+
+    int fd_;
+    std::string path_;
+    std::int64_t position_ = 0;
+};
+
+// The system's text for an error number.
+std::string SystemErrorText(int error);
+
+// The folder for temporary files: $TMPDIR when set, else /tmp.
+std::string TemporaryDirectory();
+
+}  // namespace quillon
