@@ -1,7 +1,9 @@
 #pragma once
 
-// The report printer: the drawing target of a report run. This header fixes the interface the
-// report engine and the preview are written against; qr_printer.cpp implements it.
+// The report printer: the drawing target of a report run. The report draws each page on
+// PageCanvas in report coordinates; the printer records every page as a page picture in its
+// page list (destination ptRecord) or draws it on the printer (ptDevice). Afterwards it serves
+// the recorded pages to the preview, saves and loads them, and prints them by replay.
 
 #include <cstdint>
 #include <functional>
@@ -10,6 +12,8 @@
 #include <string>
 
 #include "output/paper.h"
+#include "output/printer_settings.h"
+#include "output/qr_printer_client.h"
 #include "platform/core/canvas.h"
 #include "platform/core/messages.h"
 #include "platform/core/page_picture.h"
@@ -17,9 +21,7 @@
 namespace quillon {
 
 class PrinterDevice;
-class TPrinterSettings;
 class TQRPageList;
-class TQRPreviewInterface;
 
 // The report engine's error: "QRPrinter not ready", "Illegal call to NewPage", ...
 class EQRError : public std::runtime_error {
@@ -41,10 +43,20 @@ public:
     virtual MessageTarget& ReportWindow() = 0;
 };
 
+// A program-wide handler of internal links ("INT:..." or plain link texts on a page).
+using InternalLinkHandler = std::function<void(TQRPrinter& printer, const std::string& rest)>;
+// Appends a handler for links that begin with `prefix`; handlers are searched in order.
+void AddInternalLinkHandler(const std::string& prefix, InternalLinkHandler handler);
+// Removes every handler registered for `prefix`.
+void RemoveInternalLinkHandler(const std::string& prefix);
+
 class TQRPrinter {
 public:
-    // `owner` may be null (a printer that loads and shows a file on its own).
+    // `owner` may be null (a printer that loads and shows a file on its own). Counts the
+    // installed printers, takes the system's shared printer object or makes its own, and
+    // reads the selected printer's settings.
     explicit TQRPrinter(TQRPrinterOwner* owner = nullptr);
+    // Ends an open document (aborting it), detaches from its preview and progress target.
     ~TQRPrinter();
     TQRPrinter(const TQRPrinter&) = delete;
     TQRPrinter& operator=(const TQRPrinter&) = delete;
@@ -52,10 +64,13 @@ public:
     // --- Documents -----------------------------------------------------------------------
     void BeginDocument();  // EQRError "QRPrinter not ready" unless prsReady
     void NewPage();        // EQRError "Illegal call to NewPage" unless prsBusy
+    // Closes the last page and finishes the document. A printer error while ending leaves
+    // the document ended (prsFinished) and is passed on.
     void EndDocument();
     void AbortDocument();
     void RequestCancel();
     bool CancelRequested() const;
+    // Back to prsReady: an open document is cancelled and aborted, the pages are dropped.
     void Reset();
 
     TQRPrinterState State() const;
@@ -63,16 +78,21 @@ public:
     void SetDestination(TQRPageTarget destination);
 
     // The canvas of the page being generated (device pixels; report positions go through
-    // the conversions below). Valid between NewPage and the next NewPage/EndDocument.
+    // the conversions below). Valid between NewPage and the next NewPage/EndDocument;
+    // EQRError when no page is open.
     Canvas& PageCanvas();
+    // Keeps `object` alive until the current page is closed.
+    void AddPageObject(std::shared_ptr<void> object);
 
     // --- Coordinates: report units are tenths of a millimetre from the page's top left ----
-    int ToDeviceX(long double x) const;       // (x - UnprintableLeft) * HorzFactor, rounded
+    int ToDeviceX(long double x) const;  // (x - UnprintableLeft) * HorzFactor, rounded
     int ToDeviceY(long double y) const;
-    int ToDeviceWidth(long double x) const;   // x * HorzFactor, rounded
+    int ToDeviceWidth(long double x) const;  // x * HorzFactor, rounded
     int ToDeviceHeight(long double y) const;
-    long double HorzFactor() const;           // device units per tenth of a millimetre
+    long double HorzFactor() const;  // device units per tenth of a millimetre
     long double VertFactor() const;
+    std::int32_t UnprintableLeft() const;  // tenths of a millimetre, 0 unless printing
+    std::int32_t UnprintableTop() const;
 
     // --- Paper -------------------------------------------------------------------------
     // Paper length and width in tenths of a millimetre, orientation applied.
@@ -82,15 +102,49 @@ public:
     void SetPaperSize(TQRPaperSize size);
     TPrinterOrientation Orientation() const;
     void SetOrientation(TPrinterOrientation orientation);
-    void SetPaperWidthValue(std::int32_t tenths);   // custom paper
+    void SetPaperWidthValue(std::int32_t tenths);  // custom paper
     void SetPaperLengthValue(std::int32_t tenths);
+
+    // Pass-through to the settings; wishes the printer does not support are dropped.
+    std::int32_t Copies() const;
+    void SetCopies(std::int32_t copies);
+    bool Duplex() const;
+    void SetDuplex(bool duplex);
+    TQRBin OutputBin() const;
+    void SetOutputBin(TQRBin bin);
+    std::int32_t Collate() const;
+    void SetCollate(std::int32_t collate);
+    std::int32_t PrintQuality() const;
+    void SetPrintQuality(std::int32_t quality);
+    std::int32_t ColorOption() const;
+    void SetColorOption(std::int32_t option);
+    std::int32_t ExtendedDuplex() const;
+    void SetExtendedDuplex(std::int32_t code);
+    bool UseCustomBinCode() const;
+    void SetUseCustomBinCode(bool use);
+    std::int32_t CustomBinCode() const;
+    void SetCustomBinCode(std::int32_t code);
+    bool UseCustomPaperCode() const;
+    void SetUseCustomPaperCode(bool use);
+    std::int32_t CustomPaperCode() const;
+    void SetCustomPaperCode(std::int32_t code);
+    bool UseStandardPrinter() const;
+    void SetUseStandardPrinter(bool use);
+    bool PrintMetaFile() const;
+    void SetPrintMetaFile(bool print);
+
+    // Selects installed printer `index` and reads its settings again; ignored without
+    // printers, with the standard printer, for a negative index (the current printer) and
+    // for an index past the installed printers.
+    void SelectPrinter(int index);
 
     // --- Run state and pages -----------------------------------------------------------
     std::int32_t PageTotal() const;
     std::int32_t CurrentPage() const;
-    void SetCurrentPage(std::int32_t page);
+    void SetCurrentPage(std::int32_t page);  // accepted for 1..PageTotal
     std::int32_t PagesDone() const;
     std::int32_t PercentDone() const;
+    // Page range of direct printing and replay; 0 or less is unbounded.
     std::int32_t FirstPage() const;
     void SetFirstPage(std::int32_t page);
     std::int32_t LastPage() const;
@@ -105,30 +159,45 @@ public:
     std::unique_ptr<PagePicture> PageImage(std::int32_t page);
 
     // --- Files, preview and printing ---------------------------------------------------
-    void Save(const std::string& fileName);  // only in prsFinished
+    // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
+    // prsFinished. The file is a copy: it keeps its bytes when the printer is destroyed.
+    void Save(const std::string& fileName);
+    // Drops the current pages and opens a report file read-only (never deleted); the paper
+    // size and orientation follow its first page.
     void Load(const std::string& fileName);
+    // Shows the pages: the OnPreview handler when set, else the registered preview provider.
     void Preview();
-    void Print();  // replay of the recorded pages, or the print-again request
+    // Replays the recorded pages on the printer, or asks the report to print again.
+    void Print();
 
     TPrinterSettings& Settings();
+    const TPrinterSettings& Settings() const;
     TQRPageList& PageList();
     PrinterDevice* Device();
     bool HasPrinters() const;
 
     // Where progress and page-available messages go (the preview control or the progress
-    // window); not owned. Cleared by the target when it goes away.
-    void SetProgressTarget(MessageTarget* target);
-    MessageTarget* ProgressTarget() const;
+    // window); not owned, and told when the printer is destroyed. A target that is destroyed
+    // first simply receives nothing more.
+    void SetProgressTarget(TQRPrinterClient* target);
+    TQRPrinterClient* ProgressTarget() const;
+    // The preview control showing the pages; not owned, told when the printer is destroyed.
+    void SetClient(TQRPrinterClient* client);
+    TQRPrinterClient* Client() const;
+    // The window the preview provider opened, while it exists.
+    MessageTarget* PreviewWindow() const;
 
     bool PreviewShowing() const;
+    // Clearing a set flag (the preview closes) cancels a run still in progress and calls
+    // OnAfterPreview.
     void SetPreviewShowing(bool showing);
     bool PagesFinal() const;
     void SetPagesFinal(bool final);
 
     // Callbacks installed by the report.
-    std::function<void(TQRPrinter&)> OnPreview;      // replaces the standard preview
-    std::function<void()> OnPrintSetup;              // the report's print dialog
-    std::function<void(TQRPrinter&)> OnExport;       // run an export (filter attached by caller)
+    std::function<void(TQRPrinter&)> OnPreview;  // replaces the standard preview
+    std::function<void()> OnPrintSetup;          // the report's print dialog
+    std::function<void(TQRPrinter&)> OnExport;   // run an export (filter attached by caller)
     std::function<void()> OnAfterPreview;
     std::function<void()> OnAfterPrint;
 
