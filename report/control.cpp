@@ -82,10 +82,14 @@ void TComponent::BeginLoading() {
 void TComponent::EndLoading() {
     std::vector<TComponent*> all{this};
     for (std::size_t i = 0; i < all.size(); ++i) {
-        all[i]->loading_ = false;
         all.insert(all.end(), all[i]->components_.begin(), all[i]->components_.end());
     }
-    for (TComponent* c : all) c->Loaded();
+    // Each component leaves the loading state in its own turn: while an earlier one finishes,
+    // the later ones still take changes as loading components do.
+    for (TComponent* c : all) {
+        c->loading_ = false;
+        c->Loaded();
+    }
 }
 
 void TComponent::FreeNotification(TComponent& other) {

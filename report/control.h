@@ -55,7 +55,7 @@ public:
     void SetDesigning(bool designing);
 
     // Loading from stored design values: BeginLoading marks this component and everything it
-    // owns; EndLoading clears the marks on all of them and then calls Loaded on each, this
+    // owns; EndLoading then clears the mark of each in turn and calls its Loaded, this
     // component first, the owned ones in the order they were created.
     void BeginLoading();
     void EndLoading();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "output/qr_printer.h"
 #include "platform/core/rounding.h"

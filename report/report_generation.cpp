@@ -2,6 +2,7 @@
 // qr_band.cpp.)
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/core/rounding.h"
@@ -42,16 +43,36 @@ TQRPrinter& TCustomRozerEdedid::Printer() const {
 }
 
 void TCustomRozerEdedid::ApplyPrinterSettings(TQRPrinter& printer) {
+    const TRozerEdedidPrinterSettings& s = printerSettings_;
+    printer.SelectPrinter(s.PrinterIndex);
     printer.SetPaperSize(page_.PaperSize());
     if (printer.PaperSize() == TQRPaperSize::Custom) {
-        // Stored values are tenths of a millimetre whatever the report's units.
+        // The printer keeps a sheet in portrait sense and turns it for landscape; the page's
+        // custom width and length are already the page as printed. (Stored values are
+        // tenths of a millimetre whatever the report's units.)
         const std::vector<long double> values = page_.Values();
-        printer.SetPaperWidthValue(Round(values[static_cast<std::size_t>(PageValue::Width)]));
-        printer.SetPaperLengthValue(Round(values[static_cast<std::size_t>(PageValue::Length)]));
+        std::int32_t width = Round(values[static_cast<std::size_t>(PageValue::Width)]);
+        std::int32_t length = Round(values[static_cast<std::size_t>(PageValue::Length)]);
+        if (page_.Orientation() == TPrinterOrientation::poLandscape) std::swap(width, length);
+        printer.SetPaperWidthValue(width);
+        printer.SetPaperLengthValue(length);
     }
     printer.SetOrientation(page_.Orientation());
-    printer.SetFirstPage(printerSettings_.FirstPage);
-    printer.SetLastPage(printerSettings_.LastPage);
+    printer.SetCopies(s.Copies);
+    printer.SetOutputBin(s.OutputBin);
+    printer.SetFirstPage(s.FirstPage);
+    printer.SetLastPage(s.LastPage);
+    printer.SetDuplex(s.Duplex);
+    printer.SetUseStandardPrinter(s.UseStandardprinter);
+    printer.SetPrintMetaFile(s.PrintMetaFile);
+    printer.SetUseCustomBinCode(s.UseCustomBinCode);
+    printer.SetCustomBinCode(s.CustomBinCode);
+    printer.SetUseCustomPaperCode(s.UseCustomPaperCode);
+    printer.SetCustomPaperCode(s.CustomPaperCode);
+    printer.SetPrintQuality(s.PrintQuality);
+    printer.SetCollate(s.Collate);
+    printer.SetColorOption(s.ColorOption);
+    printer.SetExtendedDuplex(s.ExtendedDuplex);
 }
 
 std::int32_t TCustomRozerEdedid::PaperExtent() const { return Printer().PaperLength(); }
