@@ -160,6 +160,7 @@ void TQRCustomLabel::BreakSourceLine(std::string_view source) {
 
     current_.clear();
     lineFinished_ = false;
+    const std::size_t emittedBefore = laidOut_.size();
     if (autoSize_) {
         current_ = std::move(text);
         Emit();
@@ -174,7 +175,9 @@ void TQRCustomLabel::BreakSourceLine(std::string_view source) {
             rest.remove_prefix(length);
         }
     }
-    if (!lineFinished_) Emit();
+    // The line being built, also an empty source line; but not the empty rest left behind by a
+    // word that was cut to the width.
+    if (!lineFinished_ && (!current_.empty() || laidOut_.size() == emittedBefore)) Emit();
 }
 
 void TQRCustomLabel::AppendWord(std::string word) {
