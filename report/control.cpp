@@ -13,7 +13,9 @@ DesignMessageHandler& DesignMessages() {
 
 bool SameName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
         return lower(x) == lower(y);
     });
 }
@@ -108,7 +110,9 @@ void TComponent::RemoveFreeNotification(TComponent& other) {
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {}
 
-TControl::~TControl() { DestroyChildren(); }
+TControl::~TControl() {
+    DestroyChildren();
+}
 
 void TControl::DestroyChildren() {
     MarkDestroying();
@@ -129,7 +133,8 @@ bool TControl::IsAncestorOf(const TControl& control) const {
 
 void TControl::Adopt(std::unique_ptr<TControl> child) {
     if (!child) throw std::invalid_argument("TControl::Insert: no control");
-    if (child->parent_ != nullptr) throw std::logic_error("TControl::Insert: the control is placed");
+    if (child->parent_ != nullptr)
+        throw std::logic_error("TControl::Insert: the control is placed");
     TControl* target = child->ResolveParent(this);
     if (target == nullptr || child->IsAncestorOf(*target)) {
         throw std::logic_error("TControl::Insert: no valid parent");

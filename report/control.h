@@ -80,8 +80,8 @@ private:
     std::int32_t tag_ = 0;
     TComponent* owner_;
     std::vector<TComponent*> components_;
-    std::vector<TComponent*> notified_;     // hear about this one's destruction
-    std::vector<TComponent*> notifiers_;    // this one hears about theirs
+    std::vector<TComponent*> notified_;   // hear about this one's destruction
+    std::vector<TComponent*> notifiers_;  // this one hears about theirs
     bool loading_ = false;
     bool designing_ = false;
     bool destroying_ = false;

@@ -24,8 +24,12 @@ constexpr int kNewBandHeight = 40;
 
 }  // namespace
 
-bool BandBreakPending() { return bandBreakPending; }
-void SetBandBreakPending(bool pending) { bandBreakPending = pending; }
+bool BandBreakPending() {
+    return bandBreakPending;
+}
+void SetBandBreakPending(bool pending) {
+    bandBreakPending = pending;
+}
 
 // --- Structure -----------------------------------------------------------------------------
 
@@ -295,7 +299,8 @@ void TQRCustomBand::PrintOut() {
             const long double saved = BandHeight();
             const long double height = preCalculateBandHeight_ ? StretchedHeight() : saved;
             if (height != saved) size_.SetHeight(height);
-            printRect_ = {printer.ToDeviceX(report.CurrentX()), printer.ToDeviceY(report.CurrentY()),
+            printRect_ = {printer.ToDeviceX(report.CurrentX()),
+                          printer.ToDeviceY(report.CurrentY()),
                           printer.ToDeviceX(report.CurrentX() + size_.Width()),
                           printer.ToDeviceY(report.CurrentY() + height)};
             if (TQRExportFilter* filter = report.ExportFilter()) {
@@ -345,7 +350,8 @@ void TQRCustomBand::PrintPrintables() {
             allDone = allDone && printable->PrintComplete();
         }
         if (report.PageDrawing() || report.ExportFilter() != nullptr) {
-            printRect_ = {printer.ToDeviceX(report.CurrentX()), printer.ToDeviceY(report.CurrentY()),
+            printRect_ = {printer.ToDeviceX(report.CurrentX()),
+                          printer.ToDeviceY(report.CurrentY()),
                           printer.ToDeviceX(report.CurrentX() + size_.Width()),
                           printer.ToDeviceY(BandHeight() + report.CurrentY() + growth_ + 1)};
             if (Frame().HasAnySide()) {

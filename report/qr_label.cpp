@@ -374,7 +374,8 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
             band->GrowBy(lineHeight, seenGrowth, hasGrown);
             limit = top + height + 1 + band->Growth();
             if (drawing && opaque) {
-                canvas.FillRect({printer.ToDeviceX(left), printer.ToDeviceY(top + height + oldGrowth),
+                canvas.FillRect({printer.ToDeviceX(left),
+                                 printer.ToDeviceY(top + height + oldGrowth),
                                  printer.ToDeviceX(left + width),
                                  printer.ToDeviceY(top + height + seenGrowth)});
             }
@@ -411,11 +412,11 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
         layoutValid_ = false;
     }
     if ((drawing || filter != nullptr) && Frame().HasAnySide()) {
-        Frame().Paint(drawing ? &canvas : nullptr,
-                      {printer.ToDeviceX(left), printer.ToDeviceY(top),
-                       printer.ToDeviceX(left + width),
-                       printer.ToDeviceY(top + Size().Height() + seenGrowth)},
-                      printer.HorzFactor(), printer.VertFactor());
+        Frame().Paint(
+            drawing ? &canvas : nullptr,
+            {printer.ToDeviceX(left), printer.ToDeviceY(top), printer.ToDeviceX(left + width),
+             printer.ToDeviceY(top + Size().Height() + seenGrowth)},
+            printer.HorzFactor(), printer.VertFactor());
     }
 }
 

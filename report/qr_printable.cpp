@@ -11,7 +11,9 @@ TQRPrintable::TQRPrintable(TComponent* owner) : TControl(owner) {
     SetColor(clWhite);
 }
 
-TQRPrintable::~TQRPrintable() { DestroyChildren(); }
+TQRPrintable::~TQRPrintable() {
+    DestroyChildren();
+}
 
 int TQRPrintable::ParentZoom() const {
     if (const auto* panel = dynamic_cast<const TQRBasePanel*>(Parent())) return panel->Zoom();
@@ -118,7 +120,9 @@ void TQRPrintable::ParentChanged(TControl* /*oldParent*/) {
     }
 }
 
-bool TQRPrintable::IsEnabled() const { return Enabled() || !Visible(); }
+bool TQRPrintable::IsEnabled() const {
+    return Enabled() || !Visible();
+}
 
 void TQRPrintable::Prepare() {
     printing_ = true;
@@ -126,7 +130,9 @@ void TQRPrintable::Prepare() {
     printer_ = report_ != nullptr ? report_->QRPrinter() : nullptr;
 }
 
-void TQRPrintable::Unprepare() { printing_ = false; }
+void TQRPrintable::Unprepare() {
+    printing_ = false;
+}
 
 void TQRPrintable::Print(int offsetX, int offsetY) {
     if (report_ == nullptr || printer_ == nullptr) return;

@@ -13,7 +13,9 @@ namespace quillon {
 
 namespace {
 
-std::int32_t Round(long double value) { return RoundHalfEven32(value); }
+std::int32_t Round(long double value) {
+    return RoundHalfEven32(value);
+}
 
 // Sets a flag for the lifetime of a scope and puts the old value back, also on errors.
 class RunFlags {
@@ -75,7 +77,9 @@ void TCustomRozerEdedid::ApplyPrinterSettings(TQRPrinter& printer) {
     printer.SetExtendedDuplex(s.ExtendedDuplex);
 }
 
-std::int32_t TCustomRozerEdedid::PaperExtent() const { return Printer().PaperLength(); }
+std::int32_t TCustomRozerEdedid::PaperExtent() const {
+    return Printer().PaperLength();
+}
 
 long double TCustomRozerEdedid::ComputePageFooterSpace() const {
     long double space = 0;

@@ -11,7 +11,9 @@ namespace quillon {
 
 // --- TRozerEdedidBands ----------------------------------------------------------------------
 
-bool TRozerEdedidBands::Has(TQRBandType type) const { return report_.BandOfType(type) != nullptr; }
+bool TRozerEdedidBands::Has(TQRBandType type) const {
+    return report_.BandOfType(type) != nullptr;
+}
 
 void TRozerEdedidBands::Set(TQRBandType type, bool value) {
     TQRCustomBand* band = report_.BandOfType(type);
@@ -225,7 +227,8 @@ void TCustomRozerEdedid::LayOutBands() {
         // A child band lays out as the band it hangs under.
         TQRBandType kind = band->BandType();
         const TQRCustomBand* up = band;
-        for (std::size_t steps = 0; kind == TQRBandType::rbChild && steps <= bands.size(); ++steps) {
+        for (std::size_t steps = 0; kind == TQRBandType::rbChild && steps <= bands.size();
+             ++steps) {
             const auto* child = dynamic_cast<const TQRChildBand*>(up);
             up = child != nullptr ? child->ParentBand() : nullptr;
             if (up == nullptr) break;

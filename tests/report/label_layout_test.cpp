@@ -19,7 +19,9 @@ using testing::NumberedLines;
 using testing::PageStrings;
 using testing::PageTexts;
 
-int Pixels(int characters) { return 8 * characters + 1; }
+int Pixels(int characters) {
+    return 8 * characters + 1;
+}
 
 struct BreakCase {
     const char* name;
@@ -31,22 +33,42 @@ struct BreakCase {
 
 TEST(LabelLayout, BreaksAtWordsWhenAutoSizeIsOff) {
     const BreakCase cases[] = {
-        {"the first word fits with its space, the second goes on", Pixels(6), true,
-         {"Hello world"}, {"Hello ", "world"}},
-        {"a word twice as wide keeps the front that stays below the width", Pixels(5), true,
-         {"abcdefghij"}, {"abcd"}},
-        {"a too wide word after a line is cut to the width", Pixels(5), true,
-         {"ab abcdefghij"}, {"ab ", "abcde"}},
-        {"hyphens break like spaces and stay", Pixels(5), true, {"well-known"},
-         {"well-", "known"}},
-        {"carriage returns break, line feeds vanish, a trailing return adds a line", Pixels(20),
-         true, {"a\rb\nc\r"}, {"a", "bc", ""}},
-        {"an empty source line is an empty printed line", Pixels(20), true, {"x", "", "y"},
+        {"the first word fits with its space, the second goes on",
+         Pixels(6),
+         true,
+         {"Hello world"},
+         {"Hello ", "world"}},
+        {"a word twice as wide keeps the front that stays below the width",
+         Pixels(5),
+         true,
+         {"abcdefghij"},
+         {"abcd"}},
+        {"a too wide word after a line is cut to the width",
+         Pixels(5),
+         true,
+         {"ab abcdefghij"},
+         {"ab ", "abcde"}},
+        {"hyphens break like spaces and stay", Pixels(5), true, {"well-known"}, {"well-", "known"}},
+        {"carriage returns break, line feeds vanish, a trailing return adds a line",
+         Pixels(20),
+         true,
+         {"a\rb\nc\r"},
+         {"a", "bc", ""}},
+        {"an empty source line is an empty printed line",
+         Pixels(20),
+         true,
+         {"x", "", "y"},
          {"x", "", "y"}},
-        {"without word wrap a line is cut after the last word that fits", Pixels(8), false,
-         {"aaa bbb ccc ddd", "eee"}, {"aaa bbb ", "eee"}},
-        {"without word wrap a first word too wide keeps its front", Pixels(3), false,
-         {"abcdef gh"}, {"ab"}},
+        {"without word wrap a line is cut after the last word that fits",
+         Pixels(8),
+         false,
+         {"aaa bbb ccc ddd", "eee"},
+         {"aaa bbb ", "eee"}},
+        {"without word wrap a first word too wide keeps its front",
+         Pixels(3),
+         false,
+         {"abcdef gh"},
+         {"ab"}},
     };
     for (const BreakCase& c : cases) {
         SCOPED_TRACE(c.name);

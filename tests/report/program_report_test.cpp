@@ -23,7 +23,9 @@ using testing::PageTexts;
 constexpr long double kLineHeight = 39.6875L;
 constexpr long double kPixelsPerTenth = 96.0L / 254;
 
-int DeviceY(long double tenths) { return RoundHalfEven32(tenths * kPixelsPerTenth); }
+int DeviceY(long double tenths) {
+    return RoundHalfEven32(tenths * kPixelsPerTenth);
+}
 
 TEST(ProgramReport, HoldsItsDesignValues) {
     ProgramReport program;

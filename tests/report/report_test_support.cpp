@@ -14,7 +14,9 @@ std::uint32_t U32(std::span<const std::uint8_t> r, std::size_t at) {
            (static_cast<std::uint32_t>(r[at + 3]) << 24);
 }
 
-int I32(std::span<const std::uint8_t> r, std::size_t at) { return static_cast<std::int32_t>(U32(r, at)); }
+int I32(std::span<const std::uint8_t> r, std::size_t at) {
+    return static_cast<std::int32_t>(U32(r, at));
+}
 
 constexpr std::uint32_t kExtTextOutW = 84;
 constexpr std::uint32_t kRectangle = 43;
