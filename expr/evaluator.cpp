@@ -96,7 +96,7 @@ public:
                     op = next == '=' ? opGreaterOrEqual : opGreater;
                     length = next == '=' ? 2 : 1;
                 }
-                if (depth >= TQREvaluator::kMaxNesting) {
+                if (depth >= TQREvaluator::kMaxDepth) {
                     Fail("Error in expression : %s", text);
                     return;
                 }
@@ -147,7 +147,7 @@ private:
                 Term(text.substr(start), depth, level);
                 return;
             }
-            if (depth >= TQREvaluator::kMaxNesting) {
+            if (depth >= TQREvaluator::kMaxDepth) {
                 Fail("Error in expression : %s", text.substr(start));
                 return;
             }
@@ -169,7 +169,13 @@ private:
 
     void Factor(std::string_view raw, int depth) {
         const std::string_view text = Trim(raw);
-        if (depth >= TQREvaluator::kMaxNesting || text.empty()) {
+        struct Nest {
+            int& level;
+            explicit Nest(int& l) : level(++l) {}
+            ~Nest() { --level; }
+        } nest(nesting_);
+        if (depth >= TQREvaluator::kMaxDepth || nesting_ > TQREvaluator::kMaxNesting ||
+            text.empty()) {
             Fail("Error in expression : %s", text);
             return;
         }
@@ -268,7 +274,7 @@ private:
             }
             return;
         }
-        if (depth >= TQREvaluator::kMaxNesting) {
+        if (depth >= TQREvaluator::kMaxDepth) {
             Fail("Error in expression : %s", text);
             return;
         }
@@ -334,6 +340,7 @@ private:
 
     const TQREvaluator& evaluator_;
     TQRFiFo& list_;
+    int nesting_ = 0;
 };
 
 }  // namespace

@@ -15,9 +15,12 @@ class TQREvEnvironment;
 // that list as often as asked, without parsing again. Faults in the text become error values.
 class TQREvaluator {
 public:
-    // Deepest nesting of operators, calls and parentheses an expression may have; deeper parts
-    // become errors, so that neither parsing nor evaluation can exhaust the stack.
-    static constexpr int kMaxNesting = 1500;
+    // Limits on hostile texts; parts beyond them become errors, so that neither parsing nor
+    // evaluation can exhaust the stack or take long. Nesting counts parentheses, calls, signs
+    // and NOT inside each other; depth counts the operators and calls from the top of the
+    // expression down to its deepest part (a sum of n terms is n - 1 deep).
+    static constexpr int kMaxNesting = 256;
+    static constexpr int kMaxDepth = 4096;
 
     TQREvaluator() = default;
     TQREvaluator(const TQREvaluator&) = delete;
