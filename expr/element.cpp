@@ -22,25 +22,35 @@ int CompareBytes(std::string_view a, std::string_view b) noexcept {
 template <typename T>
 TQRValue Compare(TQROperator op, const T& a, const T& b) noexcept {
     switch (op) {
-        case opLess: return TQRValue::Boolean(a < b);
-        case opLessOrEqual: return TQRValue::Boolean(a <= b);
-        case opGreater: return TQRValue::Boolean(a > b);
-        case opGreaterOrEqual: return TQRValue::Boolean(a >= b);
-        case opEqual: return TQRValue::Boolean(a == b);
-        default: return TQRValue::Boolean(a != b);
+        case opLess:
+            return TQRValue::Boolean(a < b);
+        case opLessOrEqual:
+            return TQRValue::Boolean(a <= b);
+        case opGreater:
+            return TQRValue::Boolean(a > b);
+        case opGreaterOrEqual:
+            return TQRValue::Boolean(a >= b);
+        case opEqual:
+            return TQRValue::Boolean(a == b);
+        default:
+            return TQRValue::Boolean(a != b);
     }
 }
 
-constexpr std::string_view kOperatorText[] = {"<", "<=", ">", ">=", "=", "<>",
-                                              "+", "-",  "OR", "*", "/", "AND"};
+constexpr std::string_view kOperatorText[] = {"<", "<=", ">",  ">=", "=", "<>",
+                                              "+", "-",  "OR", "*",  "/", "AND"};
 constexpr std::string_view kVerb[] = {"add", "subtract", "", "multiply", "divide"};
 
 constexpr const char* kNotCompatible = "Operator %s is not compatible with %s expressions";
 constexpr const char* kCannot = "Cannot %s %s expressions";
 
-bool IsComparison(TQROperator op) noexcept { return op <= opUnequal; }
+bool IsComparison(TQROperator op) noexcept {
+    return op <= opUnequal;
+}
 
-std::string_view Verb(TQROperator op) noexcept { return kVerb[op - opPlus]; }
+std::string_view Verb(TQROperator op) noexcept {
+    return kVerb[op - opPlus];
+}
 
 std::int32_t Wrap(std::int64_t value) noexcept {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFF));
@@ -48,29 +58,40 @@ std::int32_t Wrap(std::int64_t value) noexcept {
 
 TQRValue IntegerOperation(TQROperator op, std::int32_t a, std::int32_t b) noexcept {
     switch (op) {
-        case opPlus: return TQRValue::Integer(Wrap(std::int64_t{a} + b));
-        case opMinus: return TQRValue::Integer(Wrap(std::int64_t{a} - b));
-        case opMul: return TQRValue::Integer(Wrap(std::int64_t{a} * b));
+        case opPlus:
+            return TQRValue::Integer(Wrap(std::int64_t{a} + b));
+        case opMinus:
+            return TQRValue::Integer(Wrap(std::int64_t{a} - b));
+        case opMul:
+            return TQRValue::Integer(Wrap(std::int64_t{a} * b));
         case opDiv:
             if (b == 0) return TQRValue::Error("Cannot divide by 0");
             return TQRValue::Float(static_cast<double>(a) / b);
-        case opOr: return TQRValue::Integer(a | b);
-        case opAnd: return TQRValue::Integer(a & b);
-        default: return Compare(op, a, b);
+        case opOr:
+            return TQRValue::Integer(a | b);
+        case opAnd:
+            return TQRValue::Integer(a & b);
+        default:
+            return Compare(op, a, b);
     }
 }
 
 TQRValue FloatOperation(TQROperator op, double a, double b) noexcept {
     switch (op) {
-        case opPlus: return TQRValue::Float(a + b);
-        case opMinus: return TQRValue::Float(a - b);
-        case opMul: return TQRValue::Float(a * b);
+        case opPlus:
+            return TQRValue::Float(a + b);
+        case opMinus:
+            return TQRValue::Float(a - b);
+        case opMul:
+            return TQRValue::Float(a * b);
         case opDiv:
             if (b == 0) return TQRValue::Error("Cannot divide by 0");
             return TQRValue::Float(a / b);
         case opOr:
-        case opAnd: return ErrorValue(kNotCompatible, kOperatorText[op], "numeric");
-        default: return Compare(op, a, b);
+        case opAnd:
+            return ErrorValue(kNotCompatible, kOperatorText[op], "numeric");
+        default:
+            return Compare(op, a, b);
     }
 }
 
@@ -86,17 +107,23 @@ TQRValue StringOperation(TQROperator op, const TQRValue& a, const TQRValue& b) n
             return sum;
         }
         case opOr:
-        case opAnd: return ErrorValue(kNotCompatible, kOperatorText[op], "string");
-        default: return ErrorValue(kCannot, Verb(op), "string");
+        case opAnd:
+            return ErrorValue(kNotCompatible, kOperatorText[op], "string");
+        default:
+            return ErrorValue(kCannot, Verb(op), "string");
     }
 }
 
 TQRValue BooleanOperation(TQROperator op, bool a, bool b) noexcept {
     switch (op) {
-        case opEqual: return TQRValue::Boolean(a == b);
-        case opUnequal: return TQRValue::Boolean(a != b);
-        case opOr: return TQRValue::Boolean(a || b);
-        case opAnd: return TQRValue::Boolean(a && b);
+        case opEqual:
+            return TQRValue::Boolean(a == b);
+        case opUnequal:
+            return TQRValue::Boolean(a != b);
+        case opOr:
+            return TQRValue::Boolean(a || b);
+        case opAnd:
+            return TQRValue::Boolean(a && b);
         default:
             if (IsComparison(op)) return ErrorValue(kNotCompatible, kOperatorText[op], "boolean");
             return ErrorValue(kCannot, Verb(op), "boolean");
@@ -121,10 +148,14 @@ TQRValue ApplyOperator(TQROperator op, const TQRValue& left, const TQRValue& rig
         return StringOperation(op, AsString(left), AsString(right));
     }
     switch (left.Kind()) {
-        case vkInteger: return IntegerOperation(op, left.AsInteger(), right.AsInteger());
-        case vkFloat: return FloatOperation(op, left.AsFloat(), right.AsFloat());
-        case vkString: return StringOperation(op, left, right);
-        default: return BooleanOperation(op, left.AsBoolean(), right.AsBoolean());
+        case vkInteger:
+            return IntegerOperation(op, left.AsInteger(), right.AsInteger());
+        case vkFloat:
+            return FloatOperation(op, left.AsFloat(), right.AsFloat());
+        case vkString:
+            return StringOperation(op, left, right);
+        default:
+            return BooleanOperation(op, left.AsBoolean(), right.AsBoolean());
     }
 }
 
@@ -154,15 +185,20 @@ TQRValue TQREvElementDataField::Result(TQRFiFo&) {
         case ftString:
         case ftDate:
         case ftTime:
-        case ftDateTime: return TQRValue::String(dataset_->FieldText(field_));
+        case ftDateTime:
+            return TQRValue::String(dataset_->FieldText(field_));
         case ftSmallint:
         case ftInteger:
-        case ftWord: return TQRValue::Integer(dataset_->FieldInteger(field_));
+        case ftWord:
+            return TQRValue::Integer(dataset_->FieldInteger(field_));
         case ftFloat:
         case ftCurrency:
-        case ftBCD: return TQRValue::Float(dataset_->FieldFloat(field_));
-        case ftBoolean: return TQRValue::Boolean(dataset_->FieldBoolean(field_));
-        default: return ErrorValue("Field %s is of unknown type", dataset_->FieldName(field_));
+        case ftBCD:
+            return TQRValue::Float(dataset_->FieldFloat(field_));
+        case ftBoolean:
+            return TQRValue::Boolean(dataset_->FieldBoolean(field_));
+        default:
+            return ErrorValue("Field %s is of unknown type", dataset_->FieldName(field_));
     }
 }
 

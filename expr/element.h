@@ -139,7 +139,8 @@ private:
 // outlive the prepared expression.
 class TQREvElementDataField : public TQREvElement {
 public:
-    TQREvElementDataField(const TQRDataset* dataset, int field) : dataset_(dataset), field_(field) {}
+    TQREvElementDataField(const TQRDataset* dataset, int field)
+        : dataset_(dataset), field_(field) {}
     TQRValue Result(TQRFiFo& list) override;
 
 private:

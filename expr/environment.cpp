@@ -5,8 +5,7 @@
 
 namespace quillon {
 
-TQREvEmbeddedFunction::TQREvEmbeddedFunction(std::string expression,
-                                             TQREvEnvironment* environment)
+TQREvEmbeddedFunction::TQREvEmbeddedFunction(std::string expression, TQREvEnvironment* environment)
     : expression_(std::move(expression)), environment_(environment) {}
 
 TQRValue TQREvEmbeddedFunction::Value() {
@@ -30,7 +29,9 @@ void TQREvEmbeddedFunction::Prepare(TQRDatasetList* datasets) {
     evaluator_.Compile(expression_);
 }
 
-void TQREvEmbeddedFunction::Unprepare() noexcept { evaluator_.Discard(); }
+void TQREvEmbeddedFunction::Unprepare() noexcept {
+    evaluator_.Discard();
+}
 
 TQREvEnvironment::~TQREvEnvironment() {
     if (prepareCount_ > 0) {

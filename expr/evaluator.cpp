@@ -40,7 +40,9 @@ struct ScanState {
     bool AtTop() const noexcept { return !quote && !bracket && depth == 0; }
 };
 
-bool IsBlankByte(char c) noexcept { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankByte(char c) noexcept {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string_view Trim(std::string_view text) noexcept {
     while (!text.empty() && IsBlankByte(text.front())) text.remove_prefix(1);
@@ -48,7 +50,9 @@ std::string_view Trim(std::string_view text) noexcept {
     return text;
 }
 
-char AsciiUpper(char c) noexcept { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char AsciiUpper(char c) noexcept {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
 
 bool StartsWithWord(std::string_view text, std::string_view word) noexcept {
     if (text.size() < word.size()) return false;
@@ -58,17 +62,21 @@ bool StartsWithWord(std::string_view text, std::string_view word) noexcept {
     return true;
 }
 
-bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+bool IsLetter(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // One of the two levels of chained operators: addition ("+", "-", OR) and multiplication
 // ("*", "/", AND).
 struct ChainLevel {
-    char first;              // "+" or "*"
-    char second;             // "-" or "/", whose right part is flipped
+    char first;   // "+" or "*"
+    char second;  // "-" or "/", whose right part is flipped
     TQROperator firstOp;
     TQROperator secondOp;
-    std::string_view word;   // "OR" or "AND", between blanks
+    std::string_view word;  // "OR" or "AND", between blanks
     TQROperator wordOp;
 };
 
@@ -345,7 +353,9 @@ private:
 
 }  // namespace
 
-TQREvaluator::~TQREvaluator() { Discard(); }
+TQREvaluator::~TQREvaluator() {
+    Discard();
+}
 
 void TQREvaluator::Compile(std::string_view expression) {
     if (prepared_) Discard();

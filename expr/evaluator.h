@@ -20,7 +20,7 @@ public:
     // and NOT inside each other; depth counts the operators and calls from the top of the
     // expression down to its deepest part (a sum of n terms is n - 1 deep).
     static constexpr int kMaxNesting = 256;
-    static constexpr int kMaxDepth = 4096;
+    static constexpr int kMaxDepth = 2048;
 
     TQREvaluator() = default;
     TQREvaluator(const TQREvaluator&) = delete;

@@ -75,7 +75,9 @@ const TQRFormatSettings& FormatSettings() {
     return *current;
 }
 
-void SetFormatSettings(const TQRFormatSettings& settings) { Current() = settings; }
+void SetFormatSettings(const TQRFormatSettings& settings) {
+    Current() = settings;
+}
 
 std::string FormatMoment(const std::string& pattern, const std::tm& moment) {
     if (pattern.empty()) return {};

@@ -11,7 +11,7 @@ namespace quillon {
 // tests replace them.
 struct TQRFormatSettings {
     char decimalSeparator = '.';
-    char thousandSeparator = ',';  // '\0' for none
+    char thousandSeparator = ',';              // '\0' for none
     std::string shortDateFormat = "%d.%m.%Y";  // strftime patterns
     std::string timeFormat = "%H:%M:%S";
 };

@@ -18,7 +18,9 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // "Zero" and "one" of the table's special cases.
-bool IsZero(double x) noexcept { return std::fabs(x) <= 1e-16; }
+bool IsZero(double x) noexcept {
+    return std::fabs(x) <= 1e-16;
+}
 bool SameValue(double x, double y) noexcept {
     return std::fabs(x - y) <= 1e-16 * std::fmax(std::fabs(x), std::fabs(y));
 }
@@ -39,7 +41,9 @@ bool ToInteger(const TQRValue& v, Convert convert, std::int32_t& out) noexcept {
     return true;
 }
 
-double Truncate(double x) noexcept { return std::trunc(x); }
+double Truncate(double x) noexcept {
+    return std::trunc(x);
+}
 double RoundEven(double x) noexcept {
     // RoundHalfEven saturates far outside the 32-bit range; the range check above catches it.
     return static_cast<double>(RoundHalfEven(x));
@@ -121,8 +125,8 @@ public:
 };
 
 double IntegerPower(double base, std::int64_t exponent) noexcept {
-    std::uint64_t n = exponent < 0 ? static_cast<std::uint64_t>(-exponent)
-                                   : static_cast<std::uint64_t>(exponent);
+    std::uint64_t n =
+        exponent < 0 ? static_cast<std::uint64_t>(-exponent) : static_cast<std::uint64_t>(exponent);
     double result = 1;
     while (n != 0) {
         if ((n & 1) != 0) result *= base;
@@ -153,20 +157,42 @@ public:
 };
 
 // One-argument functions: an integer or a float in, a float out.
-double Cosh(double x) noexcept { return IsZero(x) ? 1 : (std::exp(x) + std::exp(-x)) / 2; }
-double Sinh(double x) noexcept { return IsZero(x) ? 0 : (std::exp(x) - std::exp(-x)) / 2; }
+double Cosh(double x) noexcept {
+    return IsZero(x) ? 1 : (std::exp(x) + std::exp(-x)) / 2;
+}
+double Sinh(double x) noexcept {
+    return IsZero(x) ? 0 : (std::exp(x) - std::exp(-x)) / 2;
+}
 // The quotient of the two exponential forms overflows to infinity / infinity for large X.
-double Tanh(double x) noexcept { return IsZero(x) ? 0 : std::tanh(x); }
-double ArcCos(double x) noexcept { return std::atan2(std::sqrt(1 - x * x), x); }
+double Tanh(double x) noexcept {
+    return IsZero(x) ? 0 : std::tanh(x);
+}
+double ArcCos(double x) noexcept {
+    return std::atan2(std::sqrt(1 - x * x), x);
+}
 // ln(X + sqrt(X^2 + 1)) loses everything to cancellation for large negative X.
-double ArcSinh(double x) noexcept { return std::asinh(x); }
+double ArcSinh(double x) noexcept {
+    return std::asinh(x);
+}
 
-double RadToDeg(double x) noexcept { return x * (180 / kPi); }
-double RadToGrad(double x) noexcept { return x * (200 / kPi); }
-double RadToCycle(double x) noexcept { return x / (2 * kPi); }
-double DegToRad(double x) noexcept { return x * (kPi / 180); }
-double GradToRad(double x) noexcept { return x * (kPi / 200); }
-double CycleToRad(double x) noexcept { return x * (2 * kPi); }
+double RadToDeg(double x) noexcept {
+    return x * (180 / kPi);
+}
+double RadToGrad(double x) noexcept {
+    return x * (200 / kPi);
+}
+double RadToCycle(double x) noexcept {
+    return x / (2 * kPi);
+}
+double DegToRad(double x) noexcept {
+    return x * (kPi / 180);
+}
+double GradToRad(double x) noexcept {
+    return x * (kPi / 200);
+}
+double CycleToRad(double x) noexcept {
+    return x * (2 * kPi);
+}
 
 struct TQRMathEntry {
     std::string_view name;

@@ -68,7 +68,7 @@ TQRFunctionLibrary& QRFunctionLibrary();
 
 // Categories of the argument specifications, for editors.
 inline constexpr std::string_view kFunctionCategories[] = {
-    "All", "Date & time", "Math & trig", "Statistical", "Database", "Logical", "Information",
-    "Other"};
+    "All",      "Date & time", "Math & trig", "Statistical",
+    "Database", "Logical",     "Information", "Other"};
 
 }  // namespace quillon

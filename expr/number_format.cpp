@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kMaxDigits = 40;
 
-bool IsQuote(char c) noexcept { return c == '\'' || c == '"'; }
+bool IsQuote(char c) noexcept {
+    return c == '\'' || c == '"';
+}
 
 // What a mask section asks for.
 struct Layout {
@@ -66,13 +68,13 @@ struct Decimal {
     explicit Decimal(double value) noexcept {
         if (value == 0) return;
         char buffer[48];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                     std::chars_format::scientific, 16);
+        const auto r =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 16);
         const std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
         const std::size_t e = text.find('e');
         int exponent = 0;
-        std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1),
-                        text.data() + text.size(), exponent);
+        std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                        exponent);
         for (std::size_t i = 0; i < e; ++i) {
             if (text[i] != '.') digits[count++] = text[i];
         }

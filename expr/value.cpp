@@ -68,11 +68,18 @@ void TQRValue::CopyFrom(const TQRValue& other) noexcept {
     length_ = other.length_;
     float_ = 0;
     switch (kind_) {
-        case vkInteger: integer_ = other.integer_; break;
-        case vkFloat: float_ = other.float_; break;
-        case vkBoolean: boolean_ = other.boolean_; break;
+        case vkInteger:
+            integer_ = other.integer_;
+            break;
+        case vkFloat:
+            float_ = other.float_;
+            break;
+        case vkBoolean:
+            boolean_ = other.boolean_;
+            break;
         case vkString:
-        case vkError: break;
+        case vkError:
+            break;
     }
     if (length_ > 0) std::memcpy(text_, other.text_, Cut(length_));
 }
@@ -92,8 +99,8 @@ void AppendFloatText(TQRValue& out, double value, char decimalSeparator) noexcep
     }
     // 15 significant digits, correctly rounded: "-d.dddddddddddddde+XX".
     char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::scientific, 14);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     const std::size_t e = text.find('e');
     int exponent = 0;
@@ -145,9 +152,14 @@ void AppendValueText(TQRValue& out, const TQRValue& value) noexcept {
         case vkFloat:
             AppendFloatText(out, value.AsFloat(), FormatSettings().decimalSeparator);
             break;
-        case vkBoolean: out.Append(value.AsBoolean() ? "True" : "False"); break;
-        case vkString: out.Append(value.Text()); break;
-        case vkError: break;
+        case vkBoolean:
+            out.Append(value.AsBoolean() ? "True" : "False");
+            break;
+        case vkString:
+            out.Append(value.Text());
+            break;
+        case vkError:
+            break;
     }
 }
 

@@ -63,8 +63,7 @@ TEST_F(Environments, AReportRunStoresPageColumnAndTitle) {
         for (int number = 1; number <= 2; ++number) {
             report->StoreInteger(page, number);
             report->StoreInteger(column, 1);
-            EXPECT_EQ(Text(printable.Result()),
-                      "Monthly sales p." + std::to_string(number) + "/1");
+            EXPECT_EQ(Text(printable.Result()), "Monthly sales p." + std::to_string(number) + "/1");
         }
         // Setters leave elements of other classes alone.
         report->StoreInteger(title, 7);

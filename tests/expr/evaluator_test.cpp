@@ -91,11 +91,12 @@ TEST(Evaluator, DeepNestingEndsInAnErrorValue) {
         }(),
         std::string(deep, '+') + "1",
         std::string(deep, '-') + "1",
-        "1" + [&] {
-            std::string s;
-            for (int i = 0; i < deep / 4; ++i) s += " + 1";
-            return s;
-        }(),
+        "1" +
+            [&] {
+                std::string s;
+                for (int i = 0; i < deep / 4; ++i) s += " + 1";
+                return s;
+            }(),
     };
     TQREvaluator evaluator;
     for (const auto& text : texts) {
@@ -118,8 +119,7 @@ TEST(Evaluator, LongChainsOfTermsWork) {
     EXPECT_EQ(evaluator.Calculate(sum).AsInteger(), 500500);
     // 0 - 2 + 3 - 4 + ... + 999 - 1000, read from left to right.
     EXPECT_EQ(evaluator.Calculate(mixed).AsInteger(), -501);
-    EXPECT_EQ(ValueToText(evaluator.Calculate("'Total: ' + STR(" + sum + ")")),
-              "Total: 500500");
+    EXPECT_EQ(ValueToText(evaluator.Calculate("'Total: ' + STR(" + sum + ")")), "Total: 500500");
 }
 
 }  // namespace

@@ -294,8 +294,7 @@ TEST_P(ExpressionTable, GivesKindAndValue) {
     evaluator.SetDatasetList(&data.list);
     const TQRValue value = evaluator.Calculate(c.text);
     EXPECT_EQ(value.Kind(), c.kind) << "for " << c.text;
-    const std::string text =
-        value.IsError() ? std::string(value.Text()) : ValueToText(value);
+    const std::string text = value.IsError() ? std::string(value.Text()) : ValueToText(value);
     EXPECT_EQ(text, c.expected) << "for " << c.text;
 }
 

@@ -11,6 +11,7 @@ namespace quillon {
 namespace {
 
 TEST(FunctionLibrary, HoldsTheBuiltInFunctionsInOrder) {
+    // clang-format off
     const std::vector<std::string> order = {
         "IF", "STR", "UPPER", "LOWER", "PRETTY", "TIME", "DATE", "COPY", "SUM", "COUNT", "MAX",
         "MIN", "AVERAGE", "TRUE", "FALSE", "INT", "FRAC", "SQRT", "DIV", "TYPEOF",
@@ -19,6 +20,7 @@ TEST(FunctionLibrary, HoldsTheBuiltInFunctionsInOrder) {
         "GRADTORAD", "GRADTODEG", "GRADTOCYCLE", "CYCLETORAD", "CYCLETODEG", "CYCLETOGRAD",
         "COSH", "SINH", "TANH", "COTH", "SECH", "CSCH", "ARCCOT", "ARCSEC", "ARCCOSH", "ARCSINH",
         "ARCTANH", "ARCCOTH", "ARCSECH", "ARCCSCH", "POWER", "RIGHTSTR", "LEFTSTR"};
+    // clang-format on
     const TQRFunctionLibrary& library = QRFunctionLibrary();
     ASSERT_EQ(library.Count(), static_cast<int>(order.size()));
     for (int i = 0; i < library.Count(); ++i) {
@@ -41,6 +43,7 @@ TEST(FunctionLibrary, TextsForEditors) {
         const char* data;
         const char* description;
     } cases[] = {
+        // clang-format off
         {"IF", "5BVV", "IF(<Exp>, <X>, <Y>)|Returns <X> or <Y> depending on the boolean expression <Exp>"},
         {"MIN", "3N", "MIN( <V>) | Returns the lowest <X>"},
         {"SIN", "2N", "SIN(<X>)Returns the sine of the given angle"},
@@ -48,6 +51,7 @@ TEST(FunctionLibrary, TextsForEditors) {
         {"DEGTOGRAD", "2N", "DEGTOGRAD(<X>)| "},
         {"TIME", "1", "TIME|Return current time as a string"},
         {"LEFTSTR", "7SN", "LEFTSTR(<STR>, <LEN>)| Returns the leftmost N characters of the string <S>"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const TQRLibraryEntry* entry = library.Find(c.name);

@@ -70,7 +70,9 @@ TEST(NumberMask, LaysOutDigitsSeparatorsSectionsAndExponents) {
 }
 
 TEST(NumberMask, UsesTheSystemSeparators) {
-    EXPECT_EQ(Format("#,##0.00", 1234.5, ',', '\xA0'), "1\xA0" "234,50");
+    EXPECT_EQ(Format("#,##0.00", 1234.5, ',', '\xA0'),
+              "1\xA0"
+              "234,50");
     EXPECT_EQ(Format("#,##0", 1234, '.', '\0'), "1234");
 }
 
