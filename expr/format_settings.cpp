@@ -3,7 +3,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <memory>
 #include <optional>
 #include <string_view>
 

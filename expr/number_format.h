@@ -21,7 +21,7 @@ namespace quillon {
 bool FormatNumber(std::string_view mask, double value, const TQRFormatSettings& settings,
                   TQRValue& out) noexcept;
 
-// The same, as a string; an empty optional-like false is reported by `ok`.
+// The same with the settings in use, as a string; `ok` tells whether the mask was accepted.
 std::string FormatNumberText(std::string_view mask, double value, bool* ok = nullptr);
 
 }  // namespace quillon
