@@ -73,7 +73,7 @@ bool IsLetter(char c) noexcept {
 // ("*", "/", AND).
 struct ChainLevel {
     char first;   // "+" or "*"
-    char second;  // "-" or "/", whose right part is flipped
+    char second;  // "-" or "/", after which the two swap meaning
     TQROperator firstOp;
     TQROperator secondOp;
     std::string_view word;  // "OR" or "AND", between blanks

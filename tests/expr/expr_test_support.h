@@ -32,10 +32,11 @@ struct SampleData {
         orders.AddField("Shipped", ftDate);
         orders.AddField("Photo", ftBlob);
         orders.AddField("Unit-Price", ftCurrency);
+        orders.AddField("Size, mm", ftSmallint);
         orders.AppendRecord({12, 2.5, std::string("Widget"), true, std::string("01.02.2024"),
-                             std::monostate(), 0.75});
+                             std::monostate(), 0.75, 40});
         orders.AppendRecord({3, 4.0, std::string("Gadget"), false, std::string("03.02.2024"),
-                             std::monostate(), 1.5});
+                             std::monostate(), 1.5, 50});
         customers.AddField("Name", ftString);
         customers.AddField("City", ftString);
         customers.AppendRecord({std::string("Ivanov"), std::string("Sofia")});

@@ -138,6 +138,7 @@ constexpr Case kCases[] = {
     {"[Shipped]", vkString, "01.02.2024"},
     {"[Photo]", vkError, "Field Photo is of unknown type"},
     {"IF([Qty] > 10, 'bulk', 'single')", vkString, "bulk"},
+    {"IF(TRUE, [Size, mm], 0)", vkInteger, "40"},
     // Environments.
     {"AppName", vkString, "Quillon"},
     {"appname + '!'", vkString, "Quillon!"},
