@@ -8,6 +8,12 @@ if(QUILLON_WERROR)
   target_compile_options(quillon_warnings INTERFACE -Werror)
 endif()
 
+# A fuzzing build instruments every library for coverage, so the fuzzers see into them.
+if(QUILLON_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(QUILLON_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

@@ -206,7 +206,7 @@ TQREvEnvironment& GlobalEnvironment() {
 void CreateGlobalEnvironment(std::string_view appName) {
     auto& global = GlobalSlot();
     if (global && global->Compiled()) {
-        throw EQRExprError("The global environment is in use");
+        throw EQRError("The global environment is in use");
     }
     global = NewGlobalEnvironment(appName);
 }

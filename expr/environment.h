@@ -130,7 +130,7 @@ std::unique_ptr<TQREvEnvironment> NewReportEnvironment();
 // its title; until then the first use creates it with the title "Quillon".
 TQREvEnvironment& GlobalEnvironment();
 // Creates (or, when no expression holds it, replaces) the global environment. Raises
-// EQRExprError when the current one is prepared.
+// EQRError when the current one is prepared.
 void CreateGlobalEnvironment(std::string_view appName);
 
 }  // namespace quillon

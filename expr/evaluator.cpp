@@ -387,7 +387,7 @@ void TQREvaluator::Discard() noexcept {
 }
 
 TQRValue TQREvaluator::Result() {
-    if (!prepared_) throw EQRExprError("Evaluator not prepared");
+    if (!prepared_) throw EQRError("Evaluator not prepared");
     list_->Rewind();
     TQREvElement* first = list_->Take();
     return first != nullptr ? first->Result(*list_) : TQRValue::Error();

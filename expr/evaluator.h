@@ -32,7 +32,7 @@ public:
     void Discard() noexcept;
     bool Prepared() const noexcept { return prepared_; }
 
-    // The expression's current value; raises EQRExprError "Evaluator not prepared" when not
+    // The expression's current value; raises EQRError "Evaluator not prepared" when not
     // prepared.
     TQRValue Result();
     // Makes every aggregate start again.

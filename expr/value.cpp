@@ -165,7 +165,7 @@ void AppendValueText(TQRValue& out, const TQRValue& value) noexcept {
 
 std::string ValueToText(const TQRValue& value) {
     if (value.IsError()) {
-        throw EQRExprError("Error in expression : " + std::string(value.Text()));
+        throw EQRError("Error in expression : " + std::string(value.Text()));
     }
     TQRValue text = TQRValue::String();
     AppendValueText(text, value);

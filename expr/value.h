@@ -4,17 +4,16 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+
 #include <string_view>
+
+#include "platform/core/qr_error.h"
 
 namespace quillon {
 
-// Error raised by the evaluator for misuse by the program (evaluating an unprepared expression,
-// asking for the text of an error value). Faults in expression texts never raise: they become
-// error values.
-class EQRExprError : public std::runtime_error {
-public:
-    explicit EQRExprError(const std::string& message) : std::runtime_error(message) {}
-};
+// The evaluator raises EQRError only for misuse by the program (evaluating an unprepared
+// expression, asking for the text of an error value). Faults in expression texts never raise:
+// they become error values.
 
 enum TQRValueKind : std::uint8_t { vkInteger, vkFloat, vkString, vkBoolean, vkError };
 
@@ -69,7 +68,7 @@ private:
 };
 
 // The text form of a value: integers in decimal, floats in the general form (below), strings
-// as they are, booleans as "True" or "False". An error value raises EQRExprError with
+// as they are, booleans as "True" or "False". An error value raises EQRError with
 // "Error in expression : %s".
 std::string ValueToText(const TQRValue& value);
 

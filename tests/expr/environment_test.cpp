@@ -164,7 +164,7 @@ TEST_F(Environments, GlobalEnvironmentHoldsStartTimeDateAndTitle) {
     EXPECT_EQ(Text(evaluator.Calculate("DATE")).size(), 10u);
 
     evaluator.Compile("AppName");
-    EXPECT_THROW(CreateGlobalEnvironment("Other"), EQRExprError) << "in use";
+    EXPECT_THROW(CreateGlobalEnvironment("Other"), EQRError) << "in use";
     evaluator.Discard();
     CreateGlobalEnvironment("Quillon");
 }

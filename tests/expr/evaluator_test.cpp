@@ -59,7 +59,7 @@ TEST(Evaluator, ResultNeedsAPreparedExpression) {
     try {
         (void)evaluator.Result();
         FAIL() << "no exception";
-    } catch (const EQRExprError& e) {
+    } catch (const EQRError& e) {
         EXPECT_STREQ(e.what(), "Evaluator not prepared");
     }
     evaluator.Compile("1");
@@ -70,7 +70,7 @@ TEST(Evaluator, ResultNeedsAPreparedExpression) {
     EXPECT_EQ(GlobalEnvironment().PrepareCount(), 1) << "a second Compile unprepares first";
     evaluator.Discard();
     EXPECT_EQ(GlobalEnvironment().PrepareCount(), 0);
-    EXPECT_THROW((void)evaluator.Result(), EQRExprError);
+    EXPECT_THROW((void)evaluator.Result(), EQRError);
 }
 
 TEST(Evaluator, DeepNestingEndsInAnErrorValue) {

@@ -68,7 +68,7 @@ TEST(ValueText, KindsAndErrors) {
     try {
         (void)ValueToText(TQRValue::Error("Cannot divide by 0"));
         FAIL() << "no exception";
-    } catch (const EQRExprError& e) {
+    } catch (const EQRError& e) {
         EXPECT_STREQ(e.what(), "Error in expression : Cannot divide by 0");
     }
 }
