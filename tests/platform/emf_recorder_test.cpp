@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -243,6 +244,19 @@ TEST(EmfRecordingCanvas, APageOfSixtyLinesCostsItsTextAndOneFont) {
     // header, font, select, colour, alignment, background mode, 60 x (fixed part, 80 UTF-16
     // units, 80 advances), select the stock font, delete ours, end of file.
     EXPECT_EQ(picture->ByteLength(), 108u + 368 + 4 * 12 + 60 * (76 + 160 + 320) + 12 + 12 + 20);
+}
+
+TEST(EmfRecordingCanvas, AbsurdFontSizesStayInRange) {
+    EmfRecordingCanvas canvas(100, 100);
+    for (double size : {1e300, -1e300, std::nan(""), 0.0}) {
+        canvas.SetFont({"Arial", size, 0, kBlack, kRussianCharset});
+        canvas.TextOut(0, 0, "x");
+    }
+    std::vector<std::int32_t> heights;
+    for (const auto& r : RecordsOf(*canvas.Finish())) {
+        if (r.type == kFont) heights.push_back(r.I32(12));
+    }
+    EXPECT_EQ(heights, (std::vector<std::int32_t>{-(1 << 24), -1}));
 }
 
 TEST(EmfRecordingCanvas, SavesAndLoadsThroughAStream) {
