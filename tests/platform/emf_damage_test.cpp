@@ -172,6 +172,12 @@ TEST(PagePictureDamage, SkipsRecordsWhoseFieldsDoNotFit) {
         {"transform that is not a number", RecordOf({35, 32, 0x7FC00000, 0, 0, 0x3F800000, 0, 0})},
         {"transform that flattens everything", RecordOf({35, 32, 0, 0, 0, 0x3F800000, 0, 0})},
         {"rotating transform", RecordOf({35, 32, 0x3F800000, 0x3F800000, 0, 0x3F800000, 0, 0})},
+        {"curve under an enormous transform",
+         RecordOf({35,       32, 0x7F7FFFFF, 0, 0, 0x3F800000, 0, 0,  // x scaled by 3.4e38
+                   85,       44, 0,          0, 0, 0,          4, 0, 30000, 30000 | (10 << 16),
+                   10 << 16,                                               // a curve
+                   36,       36, 0,          0, 0, 0,          0, 0, 1}),  // back to identity
+         [](const LoggingCanvas& c) { EXPECT_LE(c.shapes.size(), 33u); }},
         {"window extent of zero", RecordOf({17, 12, 8, 9, 16, 0, 0})},
         {"unknown record types", RecordOf({0, 8, 0xFFFFFFFF, 12, 5, 107, 8})},
         {"state record longer than its field", RecordOf({24, 20, 0x0000FF, 7, 7}),
