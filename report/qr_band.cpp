@@ -274,8 +274,6 @@ void TQRCustomBand::EnsureRoom() {
 void TQRCustomBand::PrintOut() {
     if (report_ == nullptr) return;
     TCustomRozerEdedid& report = *report_;
-    const std::int32_t startX = report.CurrentX();
-    const std::int32_t startY = report.CurrentY();
     bool printBand = Enabled();
     if (printBand && BeforePrint && !Designing()) BeforePrint(*this, printBand);
 
@@ -293,6 +291,8 @@ void TQRCustomBand::PrintOut() {
         }
         if (controller_ != nullptr) controller_->NotifyClients(kNotifyMasterAdvanced);
         if (keepOnOnePage_ && StretchedHeight() > report.RoomLeft()) report.BeginColumn();
+        startX_ = report.CurrentX();
+        startY_ = report.CurrentY();
 
         TQRPrinter& printer = *report.QRPrinter();
         if (!transparentBand_ && Enabled()) {
@@ -310,7 +310,7 @@ void TQRCustomBand::PrintOut() {
         }
         if (Height() != 0 && Enabled()) PrintPrintables();
         if (TQRExportFilter* filter = report.ExportFilter()) {
-            filter->EndBand(*this, growth_, startY, startX);
+            filter->EndBand(*this, growth_, startY_, startX_);
         }
     }
 
@@ -363,6 +363,8 @@ void TQRCustomBand::PrintPrintables() {
         SetBandBreakPending(true);
         report.BeginColumn();
         SetBandBreakPending(false);
+        startX_ = report.CurrentX();
+        startY_ = report.CurrentY();
         if (BandHeight() != savedHeight) size_.SetHeight(savedHeight);
         growth_ = 0;
         first = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -175,6 +176,9 @@ private:
     std::optional<int> loadedHeight_;
     long double growth_ = 0;
     Rect printRect_;
+    // Where the band's print began on the present page (for an export filter).
+    std::int32_t startX_ = 0;
+    std::int32_t startY_ = 0;
 };
 
 // A band whose kind is chosen (BandType).

@@ -245,6 +245,8 @@ std::int32_t TCustomRozerEdedid::RoomLeft() const {
 void TCustomRozerEdedid::EmitBand(TQRCustomBand* band) {
     if (band == nullptr) return;
     if (band->AlignToBottom()) {
+        // Before the first page there is no bottom to align to: page 1 begins first.
+        if (pageNumber_ == 0 && currentY_ == -1) BeginColumn();
         if (band->BandType() == TQRBandType::rbSummary &&
             !options_.Contains(TRozerEdedidOption::LastPageFooter)) {
             pageFooterSpace_ = 0;

@@ -142,7 +142,8 @@ public:
     void SortBands();
 
     TQRCustomController& Controller() { return *controller_; }
-    ReportFunctions& Functions() { return functions_; }
+    // The report's environment: PAGENUMBER, COLUMNNUMBER and REPORTTITLE follow a run.
+    TQREvEnvironment& Functions() { return functions_.Environment(); }
 
     // --- Published values ----------------------------------------------------------------
     TRozerEdedidOptions Options() const { return options_; }
