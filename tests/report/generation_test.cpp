@@ -178,7 +178,7 @@ TEST_F(Generation, AnAlignedSummaryEndsOnTheBottomMarginOrAboveTheFooter) {
 }
 
 // The band's stretched height counts its memo's lines in report units: 10 lines of 17
-// pixels are 449.8 tenths (plus 63.5 below the memo), more than the 323 left after 60 title
+// pixels are 449.8 tenths (plus 66.1 below the memo), more than the 323 left after 60 title
 // lines; a band that must stay on one page moves to the next.
 TEST_F(Generation, KeepOnOnePageMovesAStretchedBandThatDoesNotFit) {
     for (const bool keep : {true, false}) {
@@ -326,6 +326,23 @@ TEST_F(Generation, AnExportRunBreaksThePagesAtTheSameLines) {
             EXPECT_EQ(calls, withDrawing);
             EXPECT_EQ(PageStrings(printer), (Pages{{}})) << "only the first page, undrawn";
         }
+    }
+}
+
+// A band that sizes itself first covers its memo's full height: 10 lines of 17 pixels are
+// 449.8 tenths, and 66.1 more lie below the memo (the band's 41 pixels less the memo's 16).
+TEST_F(Generation, APrecalculatedBandCoversItsStretchedMemo) {
+    for (const bool precalculate : {true, false}) {
+        MemoReport r;
+        r.memo->SetLines(NumberedLines(10));
+        r.band->SetPreCaluculateBandHeight(precalculate);
+        RecordingFilter filter;
+        r.report->SetExportFilter(&filter);
+        Generate(*r.report);
+        const long double stretched = (10 * 17 + 25) * 254.0L / 96;
+        EXPECT_EQ(
+            filter.calls.at(2),
+            "shape 38 " + std::to_string(Device(100 + (precalculate ? stretched : 105.8333L))));
     }
 }
 
