@@ -7,7 +7,8 @@
 namespace quillon {
 
 TQRPrintable::TQRPrintable(TComponent* owner) : TControl(owner) {
-    ApplyBounds({0, 0, 10, 10});
+    // Through SetBounds, so that Size holds the new printable's extent.
+    SetBounds({0, 0, 10, 10});
     SetColor(clWhite);
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/services.h"
+#include "platform/core/text_measurer.h"
 #include "report/qr_label.h"
 #include "report/rozer_ededid.h"
 #include "tests/report/report_test_support.h"
@@ -200,6 +202,39 @@ TEST(LabelPrinting, ALineTallerThanThePageStillMakesProgress) {
     };
     TQRPrinter& printer = Generate(*r.report);
     EXPECT_EQ(PageStrings(printer), (std::vector<std::vector<std::string>>{{"A"}, {"B"}, {"C"}}));
+}
+
+// Measures like the fixed-pitch measurer and counts the characters it measures.
+class CountingMeasurer : public FixedPitchMeasurer {
+public:
+    int Advances(const FontSpec& font, int dpi, std::u16string_view text,
+                 std::vector<int>* advances) override {
+        characters += text.size();
+        return FixedPitchMeasurer::Advances(font, dpi, text, advances);
+    }
+    std::size_t characters = 0;
+};
+
+// Printing page after page uses the kept layout: each line is measured once for the memo's
+// width and once as it is recorded, whatever the number of pages.
+TEST(LabelPrinting, AMemoOfManyPagesMeasuresEachLineOnce) {
+    CountingMeasurer measurer;
+    PlatformServices services;
+    services.measurer = &measurer;
+    InstallPlatform(services);
+    std::vector<std::size_t> counts;
+    for (const int lines : {680, 1360}) {  // 10 and 20 pages
+        MemoReport r;
+        r.memo->SetLines(NumberedLines(lines, std::string(40, 'x')));
+        std::size_t text = 0;
+        for (const std::string& line : r.memo->Lines()) text += line.size();
+        measurer.characters = 0;
+        Generate(*r.report);
+        counts.push_back(measurer.characters);
+        EXPECT_LT(measurer.characters, 2 * text + 100 * 20) << "a few characters a page besides";
+    }
+    InstallPlatform({});
+    EXPECT_LT(counts[1], counts[0] * 21 / 10);
 }
 
 }  // namespace
