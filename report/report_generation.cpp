@@ -210,6 +210,7 @@ void TCustomRozerEdedid::RunBody(bool composite) {
         prepared = true;
         Prepare();
 
+        compositeRun_ = composite;
         controller_->Execute();
 
         if (!composite || Tag() == 999) {

@@ -218,6 +218,8 @@ public:
     std::int32_t PaperExtent() const;
 
     bool Available() const { return available_; }
+    // Whether the run in progress is one of several reports printed into one document.
+    bool CompositeRun() const { return compositeRun_; }
     bool Cancelled() const { return cancelled_; }
     bool FinalPage() const { return finalPage_; }
     std::int32_t PageNumber() const { return pageNumber_; }
@@ -314,6 +316,7 @@ private:
 
     // Run state.
     bool available_ = true;
+    bool compositeRun_ = false;
     bool cancelled_ = false;
     bool finalPage_ = false;
     std::int32_t pageNumber_ = 0;
