@@ -114,6 +114,7 @@ struct TQRPrinter::Impl {
     Canvas* canvas = nullptr;                       // the page being drawn
     std::vector<std::shared_ptr<void>> pageObjects;
     bool documentOnDevice = false;  // this printer began the device's open document
+    bool replaying = false;
 
     WindowRef<TQRPrinterClient> progressTarget;
     WindowRef<TQRPrinterClient> client;
@@ -603,6 +604,7 @@ void TQRPrinter::Save(const std::string& fileName) {
 
 void TQRPrinter::Load(const std::string& fileName) {
     Impl& d = *impl_;
+    if (d.replaying) throw EQRError(kNotReady);
     Reset();
     d.pageList.LoadReportFile(fileName);
     try {
@@ -633,7 +635,8 @@ void TQRPrinter::Preview() {
 
 void TQRPrinter::Print() {
     Impl& d = *impl_;
-    if (d.state != TQRPrinterState::prsFinished) return;
+    // A second request while the pages go out (the button pressed again) waits for nothing.
+    if (d.state != TQRPrinterState::prsFinished || d.replaying) return;
     if (d.owner != nullptr && !d.pagesFinal && !d.settings.PrintMetaFile()) {
         Platform().messages->Post(d.owner->ReportWindow(), {kMsgPrintAgain, 0, 0});
         return;
@@ -645,6 +648,14 @@ void TQRPrinter::Print() {
     if (first > last) return;
 
     d.cancelRequested = false;
+    d.replaying = true;
+    struct ReplayFlag {
+        std::weak_ptr<int> life;
+        bool& flag;
+        ~ReplayFlag() {
+            if (!life.expired()) flag = false;
+        }
+    } replayFlag{d.life, d.replaying};
     d.device->SetTitle(d.title);
     if (d.device->Printing()) d.device->Abort();
     d.documentOnDevice = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QRadioButton>
@@ -54,6 +55,18 @@ protected:
 };
 
 TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
+    // The dialog opens on another queue; the user picks "PDF".
+    const std::string other = testing::UniqueTitle("dialog");
+    struct Removal {
+        const std::string& name;
+        ~Removal() { testing::RemoveQueue(name); }
+    } removal{other};
+    ASSERT_TRUE(testing::AddQueue(other)) << "lpadmin could not add " << other;
+    const std::vector<std::string> printers = device().Printers();
+    const auto found = std::find(printers.begin(), printers.end(), other);
+    ASSERT_NE(found, printers.end());
+    device().SetPrinterIndex(static_cast<int>(found - printers.begin()));
+
     TQRPrintDialog dialog(device());
     dialog.SetMinPage(1);
     dialog.SetMaxPage(7);
@@ -76,7 +89,9 @@ TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
         QSpinBox* from = Child<QSpinBox>(q, "from");
         QSpinBox* to = Child<QSpinBox>(q, "to");
         QRadioButton* range = Child<QRadioButton>(q, "printRange");
-        if (copies == nullptr || from == nullptr || to == nullptr || range == nullptr) {
+        QComboBox* queues = Child<QComboBox>(q, "printers");
+        if (copies == nullptr || from == nullptr || to == nullptr || range == nullptr ||
+            queues == nullptr) {
             QTimer::singleShot(0, &q, &QDialog::reject);
             return;
         }
@@ -84,7 +99,9 @@ TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
         EXPECT_EQ(from->minimum(), 1);
         EXPECT_EQ(to->maximum(), 7);
         EXPECT_TRUE(range->isEnabled());
-        // The user asks for three copies of pages 2 to 3.
+        EXPECT_EQ(queues->currentText().toStdString(), other);
+        // The user asks for three copies of pages 2 to 3 on "PDF".
+        queues->setCurrentIndex(queues->findText(QString::fromLatin1(kPdfQueue)));
         copies->setValue(3);
         range->setChecked(true);
         from->setValue(2);
@@ -109,7 +126,9 @@ TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
     EXPECT_FALSE(dialog.Duplex());
     EXPECT_FALSE(dialog.PrintToFile());
     EXPECT_NE(dialog.FieldMask() & DeviceMode::kOrientation, 0u);
-    EXPECT_EQ(dialog.PrinterIndex(), pdfIndex);
+    EXPECT_EQ(device().Names().device, kPdfQueue);
+    const std::vector<std::string> now = device().Printers();
+    EXPECT_EQ(dialog.PrinterIndex(), std::find(now.begin(), now.end(), kPdfQueue) - now.begin());
     // The printer object took the choice.
     EXPECT_EQ(device().GetDeviceMode()->copies, 3);
     EXPECT_EQ(device().GetDeviceMode()->orientation, 2);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,15 +39,17 @@ public:
         std::vector<std::intptr_t> percents;
         std::vector<std::string> events;
         int cancelOnPercent = -1;  // the n-th percentage presses cancel
+        std::function<void(TQRPrinter&)> onPercent;
     };
     FakeProgressWindow(TQRPrinter& printer, Log& log) : printer_(&printer), log_(log) {}
 
     void HandleMessage(const Message& message) override {
         if (message.id != kMsgProgress) return;
         log_.percents.push_back(message.wParam);
-        if (static_cast<int>(log_.percents.size()) == log_.cancelOnPercent && printer_ != nullptr) {
+        if (printer_ == nullptr) return;
+        if (static_cast<int>(log_.percents.size()) == log_.cancelOnPercent)
             printer_->RequestCancel();
-        }
+        if (log_.onPercent) log_.onPercent(*printer_);
     }
     void PrinterDestroyed(TQRPrinter&) override { printer_ = nullptr; }
     void ShowProgress() override { log_.events.push_back("show"); }
@@ -275,6 +278,51 @@ TEST(QRPrinterDevice, CancelDuringReplayAbortsAfterTheCurrentPage) {
     printer.Print();
     EXPECT_EQ(device.Drawn().size(), 7u);
     EXPECT_EQ(device.Calls().back(), "EndDoc");
+}
+
+TEST(QRPrinterDevice, PrintAndLoadWaitForTheReplay) {
+    PrinterWorld world;
+    ScopedProgressWindows windows;
+    int refusedLoads = 0;
+    windows.log.onPercent = [&](TQRPrinter& printer) {
+        printer.Print();
+        try {
+            printer.Load("/nonexistent/report.qrp");
+        } catch (const EQRError& error) {
+            EXPECT_STREQ(error.what(), "QRPrinter not ready");
+            ++refusedLoads;
+        }
+    };
+    TQRPrinter printer;
+    RecordPages(printer, 3);
+    printer.Print();
+    EXPECT_EQ(world.system.LastCreated()->Calls(),
+              (Calls{"BeginDoc ", "NewPage", "NewPage", "EndDoc"}));
+    EXPECT_EQ(refusedLoads, 3);
+    EXPECT_EQ(printer.PageTotal(), 3);
+    // Once done, printing again is possible.
+    windows.log.onPercent = nullptr;
+    printer.Print();
+    EXPECT_EQ(world.system.LastCreated()->Drawn().size(), 6u);
+}
+
+TEST(QRPrinterDevice, PrinterDestroyedDuringReplayAbortsItsDocument) {
+    PrinterWorld world;
+    ScopedProgressWindows windows;
+    FakeReport report;
+    report.standard = true;  // the shared printer object outlives the report printer
+    auto printer = std::make_unique<TQRPrinter>(&report);
+    RecordingClient preview;
+    printer->SetClient(&preview);
+    RecordPages(*printer, 4);
+    printer->SetPagesFinal(true);
+    // The preview closes while page 2 prints, and the report frees the printer.
+    windows.log.onPercent = [&](TQRPrinter&) { printer.reset(); };
+    printer->Print();
+    EXPECT_EQ(printer, nullptr);
+    EXPECT_EQ(preview.destroyedCalls, 1);
+    EXPECT_EQ(world.system.Shared().Calls(), (Calls{"BeginDoc ", "NewPage", "Abort"}));
+    EXPECT_FALSE(world.system.Shared().Printing());
 }
 
 TEST(QRPrinterDevice, ReplayErrorsEndTheDocumentAndReachTheCaller) {
