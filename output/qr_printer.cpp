@@ -115,6 +115,7 @@ struct TQRPrinter::Impl {
     std::vector<std::shared_ptr<void>> pageObjects;
     bool documentOnDevice = false;  // this printer began the device's open document
     bool replaying = false;
+    std::uint64_t run = 0;  // counts the page lists this printer has held
 
     WindowRef<TQRPrinterClient> progressTarget;
     WindowRef<TQRPrinterClient> client;
@@ -289,6 +290,7 @@ void TQRPrinter::BeginDocument() {
     if (d.destination == TQRPageTarget::ptRecord) {
         d.pageList.ClearPages();
         d.pageList.SetStream(std::make_unique<TQRStream>(d.settings.MemoryLimit()));
+        ++d.run;
         d.horzFactor = d.vertFactor = kScreenFactor;
     } else {
         const DeviceCaps caps = d.device->Caps();
@@ -332,10 +334,12 @@ void TQRPrinter::EndDocument() {
     }
     d.state = TQRPrinterState::prsFinished;
     const std::weak_ptr<int> life = d.life;
+    const std::uint64_t run = d.run;
     Platform().messages->ProcessMessages();
     if (life.expired()) return;
     if (d.destination == TQRPageTarget::ptRecord) {
-        if (d.pageList.Stream() != nullptr) d.pageList.WriteHeader();
+        // Unless the pages were dropped or a file loaded meanwhile.
+        if (d.run == run && d.pageList.Stream() != nullptr) d.pageList.WriteHeader();
     } else if (OnAfterPrint) {
         OnAfterPrint();
     }
@@ -371,6 +375,7 @@ void TQRPrinter::Reset() {
     d.DropPage();
     d.pageList.SetStream(nullptr);
     d.pageList.ClearPages();
+    ++d.run;
     d.pageTotal = 0;
     d.currentPage = 0;
     d.state = TQRPrinterState::prsReady;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "output/damaged_report.h"
 #include "output/qr_page_list.h"
@@ -67,6 +69,36 @@ TEST(QRPrinterFiles, SavedReportOutlivesItsPrinterAndLoadsBack) {
     }
     // The printer that read the file leaves it as it was.
     ASSERT_TRUE(testing::FileExists(file));
+    EXPECT_EQ(testing::ReadFile(file), saved);
+}
+
+// A preview that runs an action when a page-available message arrives.
+class ActingPreview : public TQRPrinterClient {
+public:
+    explicit ActingPreview(std::function<void()> action) : action_(std::move(action)) {}
+    void HandleMessage(const Message& message) override {
+        if (message.id == kMsgPageAvailable && action_) std::exchange(action_, nullptr)();
+    }
+    void PrinterDestroyed(TQRPrinter&) override {}
+
+private:
+    std::function<void()> action_;
+};
+
+TEST(QRPrinterFiles, FileLoadedAsARunEndsKeepsItsPages) {
+    TempDir dir;
+    const std::string file = dir.File("three.qrp");
+    WriteReport(file, 3, TQRPaperSize::A4, TPrinterOrientation::poPortrait);
+    const std::string saved = testing::ReadFile(file);
+    ScopedServices services;
+    TQRPrinter printer;
+    ActingPreview preview([&] { printer.Load(file); });
+    printer.SetProgressTarget(&preview);
+    printer.BeginDocument();
+    printer.NewPage();
+    EXPECT_NO_THROW(printer.EndDocument());  // the message runs in here
+    EXPECT_EQ(printer.PageTotal(), 3);
+    EXPECT_TRUE(printer.PagesFinal());
     EXPECT_EQ(testing::ReadFile(file), saved);
 }
 
