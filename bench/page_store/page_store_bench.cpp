@@ -47,6 +47,8 @@ void Line(const char* label, const std::string& value) { std::printf("  %-44s %s
 
 struct ReadFigures {
     double pagesPerSecond = 0;
+    double medianMicroseconds = 0;
+    double p99Microseconds = 0;
     double worstMicroseconds = 0;
     std::uint64_t worstSteps = 0;
     std::uint64_t totalSteps = 0;
@@ -54,6 +56,8 @@ struct ReadFigures {
 
 ReadFigures ReadInOrder(TQRPageList& list, const std::vector<std::int32_t>& order, std::size_t& bytes) {
     ReadFigures figures;
+    std::vector<double> times;
+    times.reserve(order.size());
     const auto start = Clock::now();
     for (const std::int32_t n : order) {
         const std::uint64_t stepsBefore = list.ChainSteps();
@@ -61,10 +65,14 @@ ReadFigures ReadInOrder(TQRPageList& list, const std::vector<std::int32_t>& orde
         const auto page = list.ReadPage(n);
         const double us = Seconds(Clock::now() - t0) * 1e6;
         bytes += page->ByteLength();
-        figures.worstMicroseconds = std::max(figures.worstMicroseconds, us);
+        times.push_back(us);
         figures.worstSteps = std::max(figures.worstSteps, list.ChainSteps() - stepsBefore);
     }
     figures.pagesPerSecond = static_cast<double>(order.size()) / Seconds(Clock::now() - start);
+    std::sort(times.begin(), times.end());
+    figures.medianMicroseconds = times[times.size() / 2];
+    figures.p99Microseconds = times[times.size() * 99 / 100];
+    figures.worstMicroseconds = times.back();
     return figures;
 }
 
@@ -111,9 +119,11 @@ void Run(int pages, bool compressed) {
         const ReadFigures f = ReadInOrder(list, *order.pages, bytes);
         if (bytes != pictureBytes) std::printf("  !! read %zu bytes, appended %zu\n", bytes, pictureBytes);
         const std::string label = std::string("read ") + order.name;
-        Line(label.c_str(), Fixed(f.pagesPerSecond, 0) + " pages/s; worst read " +
-                                Fixed(f.worstMicroseconds, 0) + " us, " + std::to_string(f.worstSteps) +
-                                " chain steps");
+        Line(label.c_str(), Fixed(f.pagesPerSecond, 0) + " pages/s");
+        Line("  one read: median / 99% / worst",
+             Fixed(f.medianMicroseconds, 0) + " / " + Fixed(f.p99Microseconds, 0) + " / " +
+                 Fixed(f.worstMicroseconds, 0) + " us; worst " + std::to_string(f.worstSteps) +
+                 " chain steps");
     }
     Line("peak memory of the process so far", Fixed(PeakKiB() / 1024.0, 1) + " MiB");
 }
