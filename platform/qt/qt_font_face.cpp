@@ -1,0 +1,142 @@
+#include "platform/qt/qt_font_face.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QString>
+#include <QTextLayout>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "platform/core/rounding.h"
+
+namespace quillon {
+
+namespace {
+
+bool IsControl(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+int WholePixels(qreal advance) {
+    return static_cast<int>(RoundHalfEven(advance));
+}
+
+}  // namespace
+
+FontFace::FontFace(const FontSpec& spec, int pixelSize) {
+    font_.setFamily(QString::fromStdString(spec.face));
+    font_.setPixelSize(pixelSize < 1 ? 1 : pixelSize);
+    font_.setBold((spec.style & kFontBold) != 0);
+    font_.setItalic((spec.style & kFontItalic) != 0);
+    font_.setUnderline((spec.style & kFontUnderline) != 0);
+    font_.setStrikeOut((spec.style & kFontStrikeOut) != 0);
+    font_.setKerning(false);
+    rawFonts_.push_back(QRawFont::fromFont(font_));
+    const QFontMetrics metrics(font_);
+    metrics_ = {metrics.ascent(), metrics.descent()};
+}
+
+std::vector<PlacedGlyph> FontFace::Glyphs(std::u16string_view text) {
+    std::vector<PlacedGlyph> glyphs(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        char32_t code = unit;
+        const bool pair = unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+        if (pair) code = 0x10000 + ((unit - 0xD800u) << 10) + (text[i + 1] - 0xDC00u);
+        glyphs[i] = GlyphFor(code);
+        if (pair) {
+            ++i;
+            glyphs[i] = {glyphs[i - 1].font, 0, 0, false};
+        }
+    }
+    return glyphs;
+}
+
+PlacedGlyph FontFace::GlyphFor(char32_t code) {
+    if (const auto found = cache_.find(code); found != cache_.end()) return found->second;
+
+    const QRawFont& raw = rawFonts_.front();
+    PlacedGlyph placed;
+    const QString chars = QString::fromUcs4(&code, 1);
+    quint32 glyph = 0;
+    int count = 1;
+    if (raw.isValid() &&
+        raw.glyphIndexesForChars(chars.constData(), static_cast<int>(chars.size()), &glyph,
+                                 &count) &&
+        count == 1) {
+        placed.glyph = glyph;
+    }
+    // Control codes stay with the requested font whatever glyph it has for them (often the
+    // space or the missing-glyph box), so that they take the same room everywhere.
+    if (placed.glyph == 0 && !IsControl(code)) placed = FallbackGlyph(code);
+    if (placed.font == 0) {
+        QPointF advance;
+        if (raw.isValid() && raw.advancesForGlyphIndexes(&placed.glyph, &advance, 1)) {
+            placed.advance = WholePixels(advance.x());
+        }
+    }
+    cache_.emplace(code, placed);
+    return placed;
+}
+
+PlacedGlyph FontFace::FallbackGlyph(char32_t code) {
+    // Font merging of the text layout picks the family fontconfig prefers for the character.
+    QTextLayout layout(QString::fromUcs4(&code, 1), font_);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QList<quint32> indexes = run.glyphIndexes();
+        if (indexes.size() != 1 || indexes.front() == 0) continue;
+        const QRawFont raw = run.rawFont();
+        PlacedGlyph placed;
+        placed.font = FontIndex(raw);
+        placed.glyph = indexes.front();
+        QPointF advance;
+        if (raw.advancesForGlyphIndexes(&placed.glyph, &advance, 1)) {
+            placed.advance = WholePixels(advance.x());
+        }
+        return placed;
+    }
+    return {};
+}
+
+int FontFace::FontIndex(const QRawFont& raw) {
+    for (std::size_t i = 0; i < rawFonts_.size(); ++i) {
+        if (rawFonts_[i] == raw) return static_cast<int>(i);
+    }
+    rawFonts_.push_back(raw);
+    return static_cast<int>(rawFonts_.size() - 1);
+}
+
+namespace {
+
+using FaceKey = std::tuple<std::string, int, unsigned>;
+
+std::map<FaceKey, std::unique_ptr<FontFace>>& Faces() {
+    static std::map<FaceKey, std::unique_ptr<FontFace>> faces;
+    return faces;
+}
+
+// Raw fonts must go while the application still holds the font engines.
+void ReleaseFaces() {
+    Faces().clear();
+}
+
+}  // namespace
+
+FontFace& FaceFor(const FontSpec& spec, int dpi) {
+    auto& faces = Faces();
+    if (faces.empty()) qAddPostRoutine(ReleaseFaces);
+    const int pixels = FontPixelSize(spec.size, dpi);
+    const unsigned style = spec.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
+    auto& face = faces[FaceKey{spec.face, pixels, style}];
+    if (!face) face = std::make_unique<FontFace>(spec, pixels);
+    return *face;
+}
+
+}  // namespace quillon
