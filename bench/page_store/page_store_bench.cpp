@@ -1,5 +1,5 @@
 // Page store figures: appends and reads of many realistic text pages (60 lines of report text
-// each, as EMF), with and without compression, the cost of the walks, the compression ratio
+// each, recorded as EMF by the recording canvas), with and without compression, the cost of the walks, the compression ratio
 // and speed, and the process's peak memory, which must stay near the memory limit plus one
 // page whatever the page count.
 //
@@ -19,7 +19,7 @@
 
 #include "output/qr_compress.h"
 #include "output/qr_page_list.h"
-#include "tests/output/emf_fixture.h"
+#include "platform/core/emf_recorder.h"
 
 namespace {
 
@@ -28,6 +28,49 @@ using quillon::TQRPageList;
 
 constexpr std::int32_t kMemoryLimit = 250000;
 constexpr int kLinesPerPage = 60;
+
+// One line of a DOS report after conversion: Windows-1251 letters, table rules drawn with
+// "+", "-" and "|", numbers that change from line to line.
+std::string ReportLine(int page, int line, unsigned& seed) {
+    static constexpr std::string_view kWords[] = {
+        "\xD4\xE0\xEA\xF2\xF3\xF0\xE0", "\xD1\xEE\xF4\xE8\xFF", "\xEF\xEB\xE0\xF2\xE5\xED\xEE",
+        "\xF1\xF3\xEC\xE0", "\xCF\xEB\xEE\xE2\xE4\xE8\xE2", "\xE4\xEE\xF1\xF2\xE0\xE2\xEA\xE0",
+        "\xEA\xEB\xE8\xE5\xED\xF2", "\xF1\xEC\xE5\xF2\xEA\xE0", "\xC4\xC4\xD1", "\xEA\xE3"};
+    if (line % 20 == 0) return "+" + std::string(20, '-') + "+" + std::string(50, '-') + "+" + std::string(14, '-') + "+";
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    std::string text = "| " + std::to_string(page) + "/" + std::to_string(line);
+    text.resize(21, ' ');
+    text += "| ";
+    while (text.size() < 70) {
+        text += kWords[next() % std::size(kWords)];
+        text += ' ';
+    }
+    text.resize(72, ' ');
+    text += "| ";
+    std::string amount = std::to_string(next() % 1000000) + "." + std::to_string(10 + next() % 90);
+    text += std::string(12 - std::min<std::size_t>(12, amount.size()), ' ') + amount + " |";
+    return text;
+}
+
+// A page as the report printer records it: an A4 page at 96 pixels per inch with 60 lines of
+// Courier New 10 pt from the top margin, measured by the installed (headless) measurer.
+std::unique_ptr<quillon::PagePicture> RecordPage(int page) {
+    quillon::EmfRecordingCanvas canvas(794, 1123);
+    quillon::FontSpec font;
+    font.face = "Courier New";
+    font.size = 10;
+    canvas.SetFont(font);
+    canvas.SetBackgroundTransparent(true);
+    unsigned seed = static_cast<unsigned>(page) * 2654435761u;
+    const int lineHeight = canvas.Metrics().Height();
+    for (int line = 0; line < kLinesPerPage; ++line) {
+        canvas.TextOut(38, 38 + line * lineHeight, ReportLine(page, line, seed));
+    }
+    return canvas.Finish();
+}
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -87,7 +130,7 @@ void Run(int pages, bool compressed) {
     std::size_t pictureBytes = 0;
     Clock::duration appending{};
     for (int n = 1; n <= pages; ++n) {
-        const auto page = quillon::testing::TextPage(n, kLinesPerPage);
+        const auto page = RecordPage(n);
         pictureBytes += page->ByteLength();
         const auto t0 = Clock::now();
         list.AppendPage(*page);
@@ -131,7 +174,7 @@ void Run(int pages, bool compressed) {
 void CodeSpeed() {
     std::vector<std::uint8_t> data;
     for (int n = 1; n <= 200; ++n) {
-        const auto page = quillon::testing::TextPage(n, kLinesPerPage);
+        const auto page = RecordPage(n);
         data.insert(data.end(), page->Bytes().begin(), page->Bytes().end());
     }
     quillon::MemoryStream code;
