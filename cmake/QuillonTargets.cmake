@@ -8,8 +8,14 @@ if(QUILLON_WERROR)
   target_compile_options(quillon_warnings INTERFACE -Werror)
 endif()
 
+# A fuzzing build instruments every library for coverage, so the fuzzers see into them.
+if(QUILLON_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(QUILLON_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_compile_options(-fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

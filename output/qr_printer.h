@@ -17,17 +17,13 @@
 #include "platform/core/canvas.h"
 #include "platform/core/messages.h"
 #include "platform/core/page_picture.h"
+#include "platform/core/qr_error.h"
 
 namespace quillon {
 
 class PrinterDevice;
 class TQRPageList;
 
-// The report engine's error: "QRPrinter not ready", "Illegal call to NewPage", ...
-class EQRError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
 enum class TQRPageTarget { ptRecord, ptDevice };

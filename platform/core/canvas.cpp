@@ -1,5 +1,6 @@
 #include "platform/core/canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/core/cp1251.h"
@@ -7,8 +8,10 @@
 namespace quillon {
 
 int FontPixelSize(double points, int dpi) {
+    constexpr double kLargest = 1 << 24;  // keeps absurd sizes (and NaN) inside int range
     const double pixels = std::nearbyint(std::fabs(points) * dpi / 72.0);
-    return pixels < 1 ? 1 : static_cast<int>(pixels);
+    if (!(pixels >= 1)) return 1;
+    return static_cast<int>(std::min(pixels, kLargest));
 }
 
 Size Canvas::TextExtent(std::string_view text) { return TextExtentW(DecodeCp1251(text)); }

@@ -45,7 +45,8 @@ struct FontSpec {
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
-// Em height in device pixels of a size in points: round(points * dpi / 72), at least 1.
+// Em height in device pixels of a size in points: round(points * dpi / 72), at least 1 and at
+// most 2^24 (NaN gives 1).
 int FontPixelSize(double points, int dpi);
 
 struct FontMetrics {

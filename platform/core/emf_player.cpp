@@ -31,6 +31,11 @@ constexpr int kBezierSegments = 32;        // most line segments per curve
 constexpr double kDefaultFontPixels = 16;  // a font of height 0, in reference pixels
 
 constexpr std::uint32_t kPenStyleMask = 0xF;
+// Line styles 0 to 8; a user-defined dash pattern (7) is drawn solid, alternate pixels (8) dotted.
+constexpr PenStyle kPenStyles[] = {
+    PenStyle::psSolid,       PenStyle::psDash,       PenStyle::psDot,
+    PenStyle::psDashDot,     PenStyle::psDashDotDot, PenStyle::psClear,
+    PenStyle::psInsideFrame, PenStyle::psSolid,      PenStyle::psDot};
 constexpr std::uint32_t kPenNull = 5;
 constexpr std::uint32_t kPenGeometric = 0x10000;
 constexpr std::uint32_t kTaUpdateCp = 1;
@@ -265,44 +270,28 @@ private:
     std::optional<Color> canvasBackground_;
 };
 
+// Millimetres per logical unit of the fixed map modes 2 to 6 (tenth and hundredth of a
+// millimetre, hundredth and thousandth of an inch, twip); their y axis points up.
+constexpr double kMillimetresPerUnit[] = {0, 0, 0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
+constexpr std::uint32_t kMapIsotropic = 7;
+constexpr std::uint32_t kMapAnisotropic = 8;
+
 void Player::UpdateMapping() {
     const DcState& s = state_;
     // Page units to reference pixels.
     double kx = 1;
     double ky = 1;
-    double mm = 0;
-    switch (s.mapMode) {
-        case 2:
-            mm = 0.1;
-            break;  // tenths of a millimetre, y up
-        case 3:
-            mm = 0.01;
-            break;  // hundredths of a millimetre
-        case 4:
-            mm = 0.254;
-            break;  // hundredths of an inch
-        case 5:
-            mm = 0.0254;
-            break;  // thousandths of an inch
-        case 6:
-            mm = 25.4 / 1440;
-            break;  // twips
-        case 7:
-        case 8:
-            kx = s.viewportExtX / s.windowExtX;
-            ky = s.viewportExtY / s.windowExtY;
-            if (s.mapMode == 7) {  // same unit size both ways, the smaller one
-                const double m = std::min(std::fabs(kx), std::fabs(ky));
-                kx = std::copysign(m, kx);
-                ky = std::copysign(m, ky);
-            }
-            break;
-        default:
-            break;
-    }
-    if (mm != 0) {
-        kx = mm * geometry_.pixelsPerMmX;
-        ky = -mm * geometry_.pixelsPerMmY;
+    if (s.mapMode == kMapIsotropic || s.mapMode == kMapAnisotropic) {
+        kx = s.viewportExtX / s.windowExtX;
+        ky = s.viewportExtY / s.windowExtY;
+        if (s.mapMode == kMapIsotropic) {  // same unit size both ways, the smaller one
+            const double m = std::min(std::fabs(kx), std::fabs(ky));
+            kx = std::copysign(m, kx);
+            ky = std::copysign(m, ky);
+        }
+    } else if (s.mapMode < std::size(kMillimetresPerUnit) && kMillimetresPerUnit[s.mapMode] != 0) {
+        kx = kMillimetresPerUnit[s.mapMode] * geometry_.pixelsPerMmX;
+        ky = -kMillimetresPerUnit[s.mapMode] * geometry_.pixelsPerMmY;
     }
     mapX_.scale = s.world.m11 * kx * scaleX_;
     mapX_.offset =
@@ -604,30 +593,8 @@ void Player::ApplyPen() {
     const PenObject& p = state_.pen;
     Pen pen;
     pen.color = p.color;
-    switch (p.style & kPenStyleMask) {
-        case 1:
-            pen.style = PenStyle::psDash;
-            break;
-        case 2:
-        case 8:
-            pen.style = PenStyle::psDot;
-            break;  // alternate: every other pixel
-        case 3:
-            pen.style = PenStyle::psDashDot;
-            break;
-        case 4:
-            pen.style = PenStyle::psDashDotDot;
-            break;
-        case 5:
-            pen.style = PenStyle::psClear;
-            break;
-        case 6:
-            pen.style = PenStyle::psInsideFrame;
-            break;
-        default:
-            pen.style = PenStyle::psSolid;
-            break;
-    }
+    const std::uint32_t style = p.style & kPenStyleMask;
+    pen.style = style < std::size(kPenStyles) ? kPenStyles[style] : PenStyle::psSolid;
     if (p.width <= 0) {
         pen.width = 0;
     } else {
@@ -803,9 +770,8 @@ void Player::Bezier(const std::vector<std::array<double, 2>>& points, std::size_
             py[k] = mapY_(points[i + k][1]);
             if (k > 0) length += std::hypot(px[k] - px[k - 1], py[k] - py[k - 1]);
         }
-        const int segments = std::isfinite(length)
-                                 ? std::clamp(static_cast<int>(length / 4), 1, kBezierSegments)
-                                 : 1;
+        const int segments =
+            length >= 4 ? static_cast<int>(std::min(length / 4, double{kBezierSegments})) : 1;
         for (int s = 1; s <= segments; ++s) {
             const double t = static_cast<double>(s) / segments;
             const double u = 1 - t;

@@ -122,9 +122,6 @@ EmfRecordingCanvas::EmfRecordingCanvas(int width, int height)
       height_(std::clamp(height, 1, kMaxSide)),
       bytes_(emf::kHeaderSize, 0),
       records_(1),
-      selectedFont_(emf::kSystemFont),
-      selectedPen_(emf::kBlackPen),
-      selectedBrush_(emf::kWhiteBrush),
       slotsInUse_(1, true) {
     std::uint8_t* h = bytes_.data();
     PutU32(h + 0, emf::kHeader);
@@ -150,9 +147,12 @@ EmfRecordingCanvas::~EmfRecordingCanvas() = default;
 std::unique_ptr<PagePicture> EmfRecordingCanvas::Finish() {
     if (finished_) throw std::logic_error("The page recording has already ended");
     // Put the stock objects back before deleting ours, so no object is deleted while selected.
-    if ((selectedFont_ & emf::kStockBit) == 0) SelectHandle(emf::kSystemFont, selectedFont_);
-    if ((selectedPen_ & emf::kStockBit) == 0) SelectHandle(emf::kBlackPen, selectedPen_);
-    if ((selectedBrush_ & emf::kStockBit) == 0) SelectHandle(emf::kWhiteBrush, selectedBrush_);
+    const auto ours = [](std::uint32_t handle) {
+        return handle != 0 && (handle & emf::kStockBit) == 0;
+    };
+    if (ours(selectedFont_)) SelectHandle(emf::kSystemFont, selectedFont_);
+    if (ours(selectedPen_)) SelectHandle(emf::kBlackPen, selectedPen_);
+    if (ours(selectedBrush_)) SelectHandle(emf::kWhiteBrush, selectedBrush_);
     for (const auto& font : fonts_) DeleteSlot(font.slot);
     for (const auto& pen : pens_) DeleteSlot(pen.slot);
     for (const auto& brush : brushes_) DeleteSlot(brush.slot);
@@ -290,7 +290,7 @@ void EmfRecordingCanvas::Rectangle(const Rect& rect) {
     const Rect r = Normalized(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
-    AppendRect(emf::kRectangle, {r.left, r.top, r.right - 1, r.bottom - 1});
+    AppendInclusive(emf::kRectangle, r);
 }
 
 void EmfRecordingCanvas::Ellipse(const Rect& rect) {
@@ -298,7 +298,7 @@ void EmfRecordingCanvas::Ellipse(const Rect& rect) {
     const Rect r = Normalized(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
-    AppendRect(emf::kEllipse, {r.left, r.top, r.right - 1, r.bottom - 1});
+    AppendInclusive(emf::kEllipse, r);
 }
 
 void EmfRecordingCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight) {
@@ -306,7 +306,7 @@ void EmfRecordingCanvas::RoundRect(const Rect& rect, int cornerWidth, int corner
     const Rect r = Normalized(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
-    Append(emf::kRoundRect, {U(r.left), U(r.top), U(r.right - 1), U(r.bottom - 1),
+    Append(emf::kRoundRect, {U(r.left), U(r.top), U(r.right) - 1, U(r.bottom) - 1,
                              U(std::max(cornerWidth, 0)), U(std::max(cornerHeight, 0))});
 }
 
@@ -340,6 +340,11 @@ void EmfRecordingCanvas::Append(std::uint32_t type, std::initializer_list<std::u
 
 void EmfRecordingCanvas::AppendRect(std::uint32_t type, const Rect& box) {
     Append(type, {U(box.left), U(box.top), U(box.right), U(box.bottom)});
+}
+
+// Shapes take boxes that include their right and bottom edges.
+void EmfRecordingCanvas::AppendInclusive(std::uint32_t type, const Rect& box) {
+    Append(type, {U(box.left), U(box.top), U(box.right) - 1, U(box.bottom) - 1});
 }
 
 std::uint32_t EmfRecordingCanvas::AllocateSlot() {

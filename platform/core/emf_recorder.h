@@ -86,6 +86,7 @@ private:
     bool Drawing() const { return !finished_; }
     void Append(std::uint32_t type, std::initializer_list<std::uint32_t> fields);
     void AppendRect(std::uint32_t type, const Rect& box);
+    void AppendInclusive(std::uint32_t type, const Rect& box);
 
     std::uint32_t AllocateSlot();
     void DeleteSlot(std::uint32_t slot);
@@ -116,14 +117,16 @@ private:
     Color backgroundColor_ = kWhite;
     Point position_;
 
-    // What the metafile holds so far (a device context's defaults at the start).
-    std::uint32_t selectedFont_;
-    std::uint32_t selectedPen_;
-    std::uint32_t selectedBrush_;
-    unsigned writtenAlign_ = 0;
-    bool writtenTransparent_ = false;
-    Color writtenBackground_ = kWhite;
-    Color writtenTextColor_ = kBlack;
+    // What the metafile holds so far. Objects, colours and modes start unknown (0 or empty)
+    // rather than at a device context's defaults, because readers differ in their defaults:
+    // the first use writes each of them.
+    std::uint32_t selectedFont_ = 0;
+    std::uint32_t selectedPen_ = 0;
+    std::uint32_t selectedBrush_ = 0;
+    std::optional<unsigned> writtenAlign_;
+    std::optional<bool> writtenTransparent_;
+    std::optional<Color> writtenBackground_;
+    std::optional<Color> writtenTextColor_;
     Point writtenPosition_;
     std::optional<Rect> clip_;
 

@@ -51,7 +51,10 @@ public:
     void EnumerateRecords(
         const std::function<bool(std::uint32_t type, std::span<const std::uint8_t> record)>& visit) const;
 
-    // Replays the records onto `canvas`, the picture stretched over `target`.
+    // Replays the records onto `canvas`, the picture's frame stretched over `target`. Records
+    // this player does not draw, and records whose fields do not fit them, are skipped. The
+    // canvas's font, pen, brush and text alignment are as before afterwards; a clip the picture
+    // leaves in place is removed.
     void Play(Canvas& canvas, const Rect& target) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -91,12 +92,14 @@ TEST(EmfRecordingCanvas, WritesStateOnlyWhenItChanges) {
     canvas.RemoveClip();
     const auto records = RecordsOf(*canvas.Finish());
 
-    EXPECT_EQ(TypesOf(records),
-              (std::vector<std::uint32_t>{
-                  kHeader, kFont,   kSelect,        kSetBkMode,     kTextW,     kTextW,  kCreatePen,
-                  kSelect, kSelect, kRectangle,     kSelect,        kRectangle, kSelect, kMoveTo,
-                  kLineTo, kLineTo, kIntersectClip, kSelectClipRgn, kSelect,    kSelect, kDelete,
-                  kDelete, kEof}));
+    // Colour, alignment and background mode are written at their first use whatever their
+    // value: readers do not agree on the defaults.
+    EXPECT_EQ(TypesOf(records), (std::vector<std::uint32_t>{
+                                    kHeader,    kFont,      kSelect, kSetTextColor,  kSetTextAlign,
+                                    kSetBkMode, kTextW,     kTextW,  kCreatePen,     kSelect,
+                                    kSelect,    kRectangle, kSelect, kRectangle,     kSelect,
+                                    kMoveTo,    kLineTo,    kLineTo, kIntersectClip, kSelectClipRgn,
+                                    kSelect,    kSelect,    kDelete, kDelete,        kEof}));
     const auto& font = records[1];
     EXPECT_EQ(font.bytes.size(), 368u);
     EXPECT_EQ(font.I32(12), -13);  // 10 points at 96 pixels per inch
@@ -106,26 +109,28 @@ TEST(EmfRecordingCanvas, WritesStateOnlyWhenItChanges) {
               u"Courier New");
     EXPECT_EQ(font.bytes[62], 0);
     EXPECT_EQ(font.U32(360), 0x08007664u);
-    EXPECT_EQ(records[3].U32(8), 1u);   // transparent
-    EXPECT_EQ(records[6].U32(12), 0u);  // solid
-    EXPECT_EQ(records[6].I32(16), 1);
-    EXPECT_EQ(records[8].U32(8), 0x80000001u);  // light grey stock brush
+    EXPECT_EQ(records[3].U32(8), 0u);   // black
+    EXPECT_EQ(records[4].U32(8), 0u);   // left, top
+    EXPECT_EQ(records[5].U32(8), 1u);   // transparent
+    EXPECT_EQ(records[8].U32(12), 0u);  // solid
+    EXPECT_EQ(records[8].I32(16), 1);
+    EXPECT_EQ(records[10].U32(8), 0x80000001u);  // light grey stock brush
     // Shapes carry inclusive boxes; the fill is a rectangle without pen one pixel larger.
-    EXPECT_EQ(std::vector<std::int32_t>(
-                  {records[9].I32(8), records[9].I32(12), records[9].I32(16), records[9].I32(20)}),
+    EXPECT_EQ(std::vector<std::int32_t>({records[11].I32(8), records[11].I32(12),
+                                         records[11].I32(16), records[11].I32(20)}),
               std::vector<std::int32_t>({10, 10, 99, 49}));
-    EXPECT_EQ(records[10].U32(8), 0x80000008u);  // null pen
+    EXPECT_EQ(records[12].U32(8), 0x80000008u);  // null pen
     EXPECT_EQ(
-        std::vector<std::int32_t>({records[11].I32(8), records[11].I32(16), records[11].I32(20)}),
+        std::vector<std::int32_t>({records[13].I32(8), records[13].I32(16), records[13].I32(20)}),
         std::vector<std::int32_t>({0, 5, 5}));
-    EXPECT_EQ(records[13].I32(12), 100);
-    EXPECT_EQ(records[16].I32(16), 300);
-    EXPECT_EQ(records[17].bytes.size(), 16u);
-    EXPECT_EQ(records[17].U32(8), 0u);   // no region
-    EXPECT_EQ(records[17].U32(12), 5u);  // copy: clipping removed
+    EXPECT_EQ(records[15].I32(12), 100);
+    EXPECT_EQ(records[18].I32(16), 300);
+    EXPECT_EQ(records[19].bytes.size(), 16u);
+    EXPECT_EQ(records[19].U32(8), 0u);   // no region
+    EXPECT_EQ(records[19].U32(12), 5u);  // copy: clipping removed
     // Our objects are deselected before they are deleted.
-    EXPECT_EQ(records[18].U32(8), 0x8000000Du);
-    EXPECT_EQ(records[19].U32(8), 0x80000007u);
+    EXPECT_EQ(records[20].U32(8), 0x8000000Du);
+    EXPECT_EQ(records[21].U32(8), 0x80000007u);
 }
 
 TEST(EmfRecordingCanvas, TextRecordsHoldUtf16WithMeasuredAdvances) {
@@ -144,16 +149,18 @@ TEST(EmfRecordingCanvas, TextRecordsHoldUtf16WithMeasuredAdvances) {
 
     EXPECT_EQ(TypesOf(records),
               (std::vector<std::uint32_t>{kHeader, kFont, kSelect, kSetTextColor, kSetTextAlign,
-                                          kSetBkColor, kTextW, kTextW, kSelect, kDelete, kEof}));
+                                          kSetBkMode, kSetBkColor, kTextW, kTextW, kSelect, kDelete,
+                                          kEof}));
     EXPECT_EQ(records[1].I32(28), 700);
     EXPECT_EQ(records[1].bytes[32], 1);
     EXPECT_EQ(records[1].bytes[33], 1);
     EXPECT_EQ(records[1].bytes[34], 0);
     EXPECT_EQ(records[3].U32(8), 0x0000FFu);
     EXPECT_EQ(records[4].U32(8), 26u);
-    EXPECT_EQ(records[5].U32(8), 0xFF0000u);
+    EXPECT_EQ(records[5].U32(8), 2u);  // opaque
+    EXPECT_EQ(records[6].U32(8), 0xFF0000u);
 
-    const auto& text = records[6];
+    const auto& text = records[7];
     EXPECT_EQ(TextOf(text), u"Печат A\x01");  // control characters are kept as characters
     EXPECT_EQ(text.I32(36), 300);
     EXPECT_EQ(text.I32(40), 55);
@@ -165,7 +172,7 @@ TEST(EmfRecordingCanvas, TextRecordsHoldUtf16WithMeasuredAdvances) {
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(text.I32(92 + 4 * i), 8) << i;  // 10 pt: 8 px
     EXPECT_EQ(text.bytes.size(), 76u + 16 + 32);
 
-    const auto& given_ = records[7];
+    const auto& given_ = records[8];
     EXPECT_EQ(given_.U32(72), 76u + 8);
     EXPECT_EQ(std::vector<std::int32_t>({given_.I32(84), given_.I32(88), given_.I32(92)}),
               std::vector<std::int32_t>({5, 6, 7}));
@@ -234,9 +241,22 @@ TEST(EmfRecordingCanvas, APageOfSixtyLinesCostsItsTextAndOneFont) {
         canvas.TextOut(38, 38 + 15 * i, line);
     }
     const auto picture = canvas.Finish();
-    // header, font, select, background mode, 60 x (fixed part, 80 UTF-16 units, 80 advances),
-    // select the stock font, delete ours, end of file.
-    EXPECT_EQ(picture->ByteLength(), 108u + 368 + 12 + 12 + 60 * (76 + 160 + 320) + 12 + 12 + 20);
+    // header, font, select, colour, alignment, background mode, 60 x (fixed part, 80 UTF-16
+    // units, 80 advances), select the stock font, delete ours, end of file.
+    EXPECT_EQ(picture->ByteLength(), 108u + 368 + 4 * 12 + 60 * (76 + 160 + 320) + 12 + 12 + 20);
+}
+
+TEST(EmfRecordingCanvas, AbsurdFontSizesStayInRange) {
+    EmfRecordingCanvas canvas(100, 100);
+    for (double size : {1e300, -1e300, std::nan(""), 0.0}) {
+        canvas.SetFont({"Arial", size, 0, kBlack, kRussianCharset});
+        canvas.TextOut(0, 0, "x");
+    }
+    std::vector<std::int32_t> heights;
+    for (const auto& r : RecordsOf(*canvas.Finish())) {
+        if (r.type == kFont) heights.push_back(r.I32(12));
+    }
+    EXPECT_EQ(heights, (std::vector<std::int32_t>{-(1 << 24), -1}));
 }
 
 TEST(EmfRecordingCanvas, SavesAndLoadsThroughAStream) {

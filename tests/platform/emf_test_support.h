@@ -192,21 +192,28 @@ public:
         return *this;
     }
 
-    EmfBuilder& Font(std::uint32_t index, std::int32_t height, std::uint8_t charset,
-                     std::u16string face = u"Arial", std::int32_t weight = 400) {
+    static std::vector<std::uint8_t> FontRecord(std::uint32_t index, std::int32_t height,
+                                                std::uint8_t charset,
+                                                std::u16string_view face = u"Arial",
+                                                std::int32_t weight = 400) {
         std::vector<std::uint8_t> r(368, 0);
         Set(r, 0, 82);
         Set(r, 4, 368);
         Set(r, 8, index);
         Set(r, 12, static_cast<std::uint32_t>(height));
         Set(r, 28, static_cast<std::uint32_t>(weight));
-        r[35] = charset;
+        r.at(35) = charset;
         for (std::size_t i = 0; i < face.size() && i < 32; ++i) {
-            r[40 + 2 * i] = static_cast<std::uint8_t>(face[i]);
-            r[41 + 2 * i] = static_cast<std::uint8_t>(face[i] >> 8);
+            r.at(40 + 2 * i) = static_cast<std::uint8_t>(face[i]);
+            r.at(41 + 2 * i) = static_cast<std::uint8_t>(face[i] >> 8);
         }
         Set(r, 360, 0x08007664);
-        return AddRaw(r);
+        return r;
+    }
+
+    EmfBuilder& Font(std::uint32_t index, std::int32_t height, std::uint8_t charset,
+                     std::u16string_view face = u"Arial", std::int32_t weight = 400) {
+        return AddRaw(FontRecord(index, height, charset, face, weight));
     }
 
     // A text record: 16-bit (type 84) or 8-bit (type 83, the low byte of each unit).
@@ -277,10 +284,8 @@ public:
     }
 
     static void Set(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t v) {
-        bytes[offset] = static_cast<std::uint8_t>(v);
-        bytes[offset + 1] = static_cast<std::uint8_t>(v >> 8);
-        bytes[offset + 2] = static_cast<std::uint8_t>(v >> 16);
-        bytes[offset + 3] = static_cast<std::uint8_t>(v >> 24);
+        for (std::size_t i = 0; i < 4; ++i)
+            bytes.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
     }
 
 private:
