@@ -33,11 +33,8 @@ protected:
             << "The CUPS queue \"PDF\" (cups-pdf) is missing: run the tests through "
                "scripts/with-cups, which starts a CUPS server with that queue";
         devicePtr = std::make_unique<QtPrinterDevice>();
-        const std::vector<std::string> printers = device().Printers();
-        const auto found = std::find(printers.begin(), printers.end(), kPdfQueue);
-        ASSERT_NE(found, printers.end());
-        pdfIndex = static_cast<int>(found - printers.begin());
-        device().SetPrinterIndex(pdfIndex);
+        device().SelectPrinter(kPdfQueue);
+        ASSERT_TRUE(device().GetDeviceMode().has_value());
     }
 
     // A child of Qt's dialog by its object name; fails the test when it is not there.
@@ -51,7 +48,6 @@ protected:
     QtPrinterDevice& device() { return *devicePtr; }
 
     std::unique_ptr<QtPrinterDevice> devicePtr;
-    int pdfIndex = -1;
 };
 
 TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
@@ -62,10 +58,8 @@ TEST_F(QRPrintDialogTest, ShowsTheSettingsAndHandsBackTheChoice) {
         ~Removal() { testing::RemoveQueue(name); }
     } removal{other};
     ASSERT_TRUE(testing::AddQueue(other)) << "lpadmin could not add " << other;
-    const std::vector<std::string> printers = device().Printers();
-    const auto found = std::find(printers.begin(), printers.end(), other);
-    ASSERT_NE(found, printers.end());
-    device().SetPrinterIndex(static_cast<int>(found - printers.begin()));
+    device().SelectPrinter(other);
+    ASSERT_TRUE(device().GetDeviceMode().has_value());
 
     TQRPrintDialog dialog(device());
     dialog.SetMinPage(1);

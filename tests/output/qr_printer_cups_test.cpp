@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -45,12 +44,13 @@ protected:
         platform_.reset();
     }
 
-    // Selects `queue` on the printer's own printer object.
+    // Selects `queue` on the printer's own printer object by name (other tests may add and
+    // remove queues meanwhile, which moves the indexes) and reads its settings.
     static void SelectQueue(TQRPrinter& printer, const std::string& queue) {
-        const std::vector<std::string> printers = printer.Device()->Printers();
-        const auto found = std::find(printers.begin(), printers.end(), queue);
-        ASSERT_NE(found, printers.end()) << queue;
-        printer.SelectPrinter(static_cast<int>(found - printers.begin()));
+        auto* device = dynamic_cast<QtPrinterDevice*>(printer.Device());
+        ASSERT_NE(device, nullptr);
+        device->SelectPrinter(queue);
+        printer.Settings().ReadFromDevice();
         ASSERT_EQ(printer.Settings().DeviceName(), queue);
     }
 
