@@ -24,7 +24,6 @@ namespace quillon {
 class PrinterDevice;
 class TQRPageList;
 
-
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
 enum class TQRPageTarget { ptRecord, ptDevice };
 

@@ -57,7 +57,8 @@ void TQRProgressForm::ShowProgress() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         const QSize size = frameGeometry().size();
-        move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+        move(area.x() + (area.width() - size.width()) / 2,
+             area.y() + (area.height() - size.height()) / 2);
     }
     raise();
 }
