@@ -1,10 +1,10 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 
 #include "platform/core/byte_stream.h"
 

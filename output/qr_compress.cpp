@@ -25,7 +25,8 @@ void TQRCompress::ResetTree() {
     // and the unused leaf 512 at depth 9.
     for (std::size_t i = 1; i < kNodes; ++i) parent_[i] = static_cast<std::uint8_t>((i - 1) / 2);
     for (std::size_t i = 0; i < kInternalNodes; ++i) {
-        children_[i] = {static_cast<std::uint16_t>(2 * i + 1), static_cast<std::uint16_t>(2 * i + 2)};
+        children_[i] = {static_cast<std::uint16_t>(2 * i + 1),
+                        static_cast<std::uint16_t>(2 * i + 2)};
     }
 }
 
@@ -45,7 +46,8 @@ void TQRCompress::EncodeByte(std::uint8_t value) {
     while (count > 0) {
         const unsigned n = std::min(8u - bitPosition_, count);
         unsigned bits = outputByte_;
-        for (unsigned i = 0; i < n; ++i) bits |= static_cast<unsigned>(steps[--count]) << (bitPosition_ + i);
+        for (unsigned i = 0; i < n; ++i)
+            bits |= static_cast<unsigned>(steps[--count]) << (bitPosition_ + i);
         outputByte_ = static_cast<std::uint16_t>(bits);
         if (bitPosition_ + n == 8) {
             const auto byte = static_cast<std::uint8_t>(outputByte_);

@@ -26,17 +26,18 @@ constexpr std::int64_t kMinRecord = 16;
 constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
 
 std::int32_t I32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                     (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     (static_cast<std::uint32_t>(p[2]) << 16) |
-                                     (static_cast<std::uint32_t>(p[3]) << 24));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
 
 void PutLE(std::uint8_t* p, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::string Page(std::int32_t page) { return "page " + std::to_string(page); }
+std::string Page(std::int32_t page) {
+    return "page " + std::to_string(page);
+}
 
 // Local date and time as days since 30 December 1899, the time of day as the fraction.
 double LocalDateTime() {
@@ -45,8 +46,9 @@ double LocalDateTime() {
     const std::time_t seconds = system_clock::to_time_t(now);
     std::tm local{};
     ::localtime_r(&seconds, &local);
-    const auto day = sys_days(year(local.tm_year + 1900) / month(static_cast<unsigned>(local.tm_mon + 1)) /
-                              std::chrono::day(static_cast<unsigned>(local.tm_mday)));
+    const auto day =
+        sys_days(year(local.tm_year + 1900) / month(static_cast<unsigned>(local.tm_mon + 1)) /
+                 std::chrono::day(static_cast<unsigned>(local.tm_mday)));
     const auto epoch = sys_days(year(1899) / December / 30);
     const double fraction =
         duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000 / 1e6;
@@ -64,7 +66,7 @@ std::array<std::uint8_t, TQRPageList::kHeaderLength> UpgradeHeader(
     std::memcpy(header.data() + 8, old.data() + 8, 4);    // page count
     std::memcpy(header.data() + 16, old.data() + 12, 8);  // date and time
     header[24] = old[20];
-    header[25] = old[21];                                 // compression flag
+    header[25] = old[21];  // compression flag
     std::memcpy(header.data() + 26, old.data() + 22, 101);
     return header;
 }
@@ -115,7 +117,9 @@ TQRStream& TQRPageList::RequireStream() const {
     return *stream_;
 }
 
-void TQRPageList::WriteHeader() { WriteHeaderWithCount(pageCount_); }
+void TQRPageList::WriteHeader() {
+    WriteHeaderWithCount(pageCount_);
+}
 
 void TQRPageList::WriteHeaderWithCount(std::int32_t count) {
     TQRStream& stream = RequireStream();
@@ -212,7 +216,8 @@ TQRPageList::RecordHead TQRPageList::ReadHead(std::int64_t start, std::int32_t p
 
 TQRPageList::RecordHead TQRPageList::LastHead(std::int64_t size) {
     TQRStream& stream = *stream_;
-    if (size < headerLength_ + kMinRecord) throw EDamagedReport("the file ends before its first page");
+    if (size < headerLength_ + kMinRecord)
+        throw EDamagedReport("the file ends before its first page");
     stream.SetPosition(size - 4);
     return ReadHead(stream.ReadInt32(), pageCount_, size);
 }
@@ -253,7 +258,9 @@ TQRPageList::RecordHead TQRPageList::FindPage(std::int32_t pageNumber, std::int6
     return head;
 }
 
-void TQRPageList::PositionAtFirstPage() { RequireStream().SetPosition(headerLength_); }
+void TQRPageList::PositionAtFirstPage() {
+    RequireStream().SetPosition(headerLength_);
+}
 
 void TQRPageList::PositionAtLastPage() {
     TQRStream& stream = RequireStream();

@@ -1,9 +1,9 @@
 #include "output/qr_stream.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <unistd.h>
 
 namespace quillon {
 
@@ -16,13 +16,15 @@ constexpr int kHeaderLength = 128;
 
 }  // namespace
 
-TQRStream::TQRStream(std::int32_t memoryLimit) : memoryLimit_(std::max<std::int32_t>(memoryLimit, 0)) {}
+TQRStream::TQRStream(std::int32_t memoryLimit)
+    : memoryLimit_(std::max<std::int32_t>(memoryLimit, 0)) {}
 
 TQRStream::TQRStream(OnFile, std::unique_ptr<FileStream> file)
     : file_(std::move(file)), inMemory_(false), memoryLimit_(0) {}
 
 std::unique_ptr<TQRStream> TQRStream::CreateOnFile(const std::string& fileName) {
-    return std::unique_ptr<TQRStream>(new TQRStream(OnFile{}, FileStream::OpenForReading(fileName)));
+    return std::unique_ptr<TQRStream>(
+        new TQRStream(OnFile{}, FileStream::OpenForReading(fileName)));
 }
 
 TQRStream::~TQRStream() {

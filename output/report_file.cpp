@@ -1,10 +1,10 @@
 // Saving the pages to a report file and loading them back.
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "output/damaged_report.h"
 #include "output/file_stream.h"
@@ -19,10 +19,9 @@ constexpr std::size_t kCompressionOffset = 25;
 constexpr std::int64_t kMinRecord = 16;
 
 std::int32_t I32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                     (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     (static_cast<std::uint32_t>(p[2]) << 16) |
-                                     (static_cast<std::uint32_t>(p[3]) << 24));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
 
 // The file a name leads to, following symbolic links, so that saving through a link replaces
@@ -62,9 +61,12 @@ void TQRPageList::SaveReportFile(const std::string& fileName) {
     // Everything goes to a new file beside the target first, so that a full disk or a failing
     // read never leaves a half-written report in place of an existing one.
     const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::unique_ptr<FileStream> temporary = FileStream::CreateUnique(folder, "." + base + ".", 0666, fileName);
+    std::unique_ptr<FileStream> temporary =
+        FileStream::CreateUnique(folder, "." + base + ".", 0666, fileName);
     const std::string temporaryName = temporary->Path();
     try {
         stream.CopyTo(*temporary);
@@ -95,7 +97,8 @@ void TQRPageList::LoadReportFile(const std::string& fileName) {
     stream->SetPosition(0);
     stream->ReadExact(header.data(), static_cast<std::size_t>(headerLength));
     if (headerLength == kOldHeaderLength) {
-        header = UpgradeHeader(std::span<const std::uint8_t, kOldHeaderLength>(header.data(), kOldHeaderLength));
+        header = UpgradeHeader(
+            std::span<const std::uint8_t, kOldHeaderLength>(header.data(), kOldHeaderLength));
     }
     const std::int32_t count = I32(header.data() + kCountOffset);
     const std::int64_t size = stream->Size();

@@ -20,8 +20,8 @@ namespace {
 struct ScratchFile {
     ScratchFile() {
         const char* dir = std::getenv("TMPDIR");
-        path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/quillon-fuzz-report-" +
-               std::to_string(::getpid()) + ".qrp";
+        path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
+               "/quillon-fuzz-report-" + std::to_string(::getpid()) + ".qrp";
     }
     ~ScratchFile() { ::unlink(path.c_str()); }
     std::string path;
@@ -32,7 +32,8 @@ const std::string& FilePath() {
     return file.path;
 }
 
-void Read(quillon::TQRPageList& list, std::int32_t n, std::map<std::int32_t, std::vector<std::uint8_t>>& seen) {
+void Read(quillon::TQRPageList& list, std::int32_t n,
+          std::map<std::int32_t, std::vector<std::uint8_t>>& seen) {
     try {
         const auto page = list.ReadPage(n);
         if (page == nullptr) return;

@@ -54,12 +54,12 @@ void Header(Writer& w) {
 void Font(Writer& w) {
     w.U32(82);
     w.U32(368);
-    w.U32(1);            // object index
-    w.I32(-13);          // height: 10 pt at 96 px/in
+    w.U32(1);    // object index
+    w.I32(-13);  // height: 10 pt at 96 px/in
     w.U32(0), w.U32(0), w.U32(0);
-    w.U32(400);          // weight
-    w.U32(0x01000000);   // italic, underline, strike-out 0; charset 1
-    w.U32(0x31000000);   // precisions 0; pitch and family
+    w.U32(400);         // weight
+    w.U32(0x01000000);  // italic, underline, strike-out 0; charset 1
+    w.U32(0x31000000);  // precisions 0; pitch and family
     const std::u16string_view face = u"Courier New";
     for (std::size_t i = 0; i < 32; ++i) w.U16(i < face.size() ? face[i] : 0);
     for (int i = 0; i < 256; ++i) w.bytes.push_back(0);
@@ -120,8 +120,8 @@ std::vector<std::uint8_t> TextPageBytes(const std::vector<std::string>& lines) {
 
 std::unique_ptr<PagePicture> TextPage(int pageNumber, int lineCount) {
     static constexpr std::string_view kWords[] = {
-        "Invoice", "total", "amount", "account", "balance", "paid", "due", "customer",
-        "Sofia", "Plovdiv", "order", "quantity", "price", "VAT", "net", "item"};
+        "Invoice", "total",   "amount", "account",  "balance", "paid", "due", "customer",
+        "Sofia",   "Plovdiv", "order",  "quantity", "price",   "VAT",  "net", "item"};
     std::vector<std::string> lines;
     unsigned seed = static_cast<unsigned>(pageNumber) * 2654435761u + 12345u;
     for (int i = 0; i < lineCount; ++i) {

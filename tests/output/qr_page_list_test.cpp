@@ -62,7 +62,9 @@ struct Pages {
 class PageListTest : public ::testing::TestWithParam<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(Storage, PageListTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& param) { return param.param ? "Compressed" : "Plain"; });
+                         [](const ::testing::TestParamInfo<bool>& param) {
+                             return param.param ? "Compressed" : "Plain";
+                         });
 
 TEST_P(PageListTest, OnePageReportHasItsHeaderAndOffsets) {
     const bool compressed = GetParam();
@@ -79,9 +81,9 @@ TEST_P(PageListTest, OnePageReportHasItsHeaderAndOffsets) {
         for (const std::size_t zero : {4, 5, 6, 7, 12, 13, 14, 15, 24, 26, 100, 126, 127}) {
             EXPECT_EQ(bytes[zero], 0) << zero;
         }
-        EXPECT_EQ(I32At(bytes, 128), 1);                                  // page number
+        EXPECT_EQ(I32At(bytes, 128), 1);                                        // page number
         EXPECT_EQ(I32At(bytes, 132), static_cast<std::int32_t>(bytes.size()));  // next record
-        EXPECT_EQ(I32At(bytes, bytes.size() - 4), 128);                   // own start
+        EXPECT_EQ(I32At(bytes, bytes.size() - 4), 128);                         // own start
         const Bytes& picture = pages.pictures[0]->Bytes();
         if (compressed) {
             EXPECT_EQ(I32At(bytes, 136), static_cast<std::int32_t>(picture.size()));
@@ -252,7 +254,8 @@ TEST(PageList, AppendsAndReadsFromTwoThreadsStayConsistent) {
         seed = seed * 1103515245u + 12345u;
         const auto n = static_cast<std::int32_t>(1 + (seed >> 8) % static_cast<unsigned>(count));
         const auto page = list.ReadPage(n);
-        if (page == nullptr || page->Bytes() != pictures[static_cast<std::size_t>(n - 1)]->Bytes()) {
+        if (page == nullptr ||
+            page->Bytes() != pictures[static_cast<std::size_t>(n - 1)]->Bytes()) {
             ++mismatches;
         }
     }

@@ -86,9 +86,12 @@ TEST(TQRStream, KeepsEveryByteInMemoryWhenTheTemporaryFileCannotBeMade) {
             stream.WriteExact(data.data() + 100, 100);
             FAIL() << "no error";
         } catch (const EFCreateError& e) {
-            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + dir.File("missing/QRP"), 0), 0u)
+            EXPECT_EQ(
+                std::string(e.what()).rfind("Cannot create file \"" + dir.File("missing/QRP"), 0),
+                0u)
                 << e.what();
-            EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos)
+                << e.what();
         }
         EXPECT_TRUE(stream.InMemory());
         EXPECT_EQ(ReadAll(stream), Bytes(data.begin(), data.begin() + 200));

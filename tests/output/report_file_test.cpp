@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "output/damaged_report.h"
@@ -33,7 +33,9 @@ std::int32_t Get32(const std::string& bytes, std::size_t at) {
     return v;
 }
 
-void Put32(std::string& bytes, std::size_t at, std::int32_t value) { std::memcpy(bytes.data() + at, &value, 4); }
+void Put32(std::string& bytes, std::size_t at, std::int32_t value) {
+    std::memcpy(bytes.data() + at, &value, 4);
+}
 
 // A finished run of `count` pages, its header written again at the end.
 struct FinishedRun {
@@ -62,7 +64,8 @@ void ExpectSamePages(TQRPageList& list, const std::vector<std::unique_ptr<PagePi
 // Offsets of the records of an intact file, found by following the chain.
 std::vector<std::size_t> RecordStarts(const std::string& file, std::size_t headerLength) {
     std::vector<std::size_t> starts;
-    for (std::size_t at = headerLength; at < file.size(); at = static_cast<std::size_t>(Get32(file, at + 4))) {
+    for (std::size_t at = headerLength; at < file.size();
+         at = static_cast<std::size_t>(Get32(file, at + 4))) {
         starts.push_back(at);
     }
     return starts;
@@ -136,10 +139,11 @@ TEST(ReportFile, UpgradeHeaderMovesEveryField) {
     for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(i + 1);
     const auto header = UpgradeHeader(old);
     const std::vector<std::pair<std::size_t, std::size_t>> moves = {
-        {0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {8, 8}, {11, 11}, {12, 16}, {19, 23},
-        {20, 24}, {21, 25}, {22, 26}, {122, 126}};
+        {0, 0},   {1, 1},   {2, 2},   {3, 3},   {4, 4},   {8, 8},    {11, 11},
+        {12, 16}, {19, 23}, {20, 24}, {21, 25}, {22, 26}, {122, 126}};
     for (const auto& [from, to] : moves) EXPECT_EQ(header[to], old[from]) << from << " -> " << to;
-    for (const std::size_t zero : {5, 6, 7, 12, 13, 14, 15, 127}) EXPECT_EQ(header[zero], 0) << zero;
+    for (const std::size_t zero : {5, 6, 7, 12, 13, 14, 15, 127})
+        EXPECT_EQ(header[zero], 0) << zero;
 }
 
 TEST(ReportFile, SavingOntoTheLoadedFileIsRefusedAndKeepsIt) {
@@ -156,7 +160,8 @@ TEST(ReportFile, SavingOntoTheLoadedFileIsRefusedAndKeepsIt) {
             loaded.SaveReportFile(name);
             ADD_FAILURE() << "no error for " << name;
         } catch (const EFCreateError& e) {
-            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + name + "\". ", 0), 0u) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + name + "\". ", 0), 0u)
+                << e.what();
         }
     }
     EXPECT_EQ(ReadFile(dir.File("report.qrp")), before);
@@ -171,7 +176,8 @@ TEST(ReportFile, SavingReplacesAFileAndKeepsItsPermissions) {
     run.list.SaveReportFile(dir.File("report.qrp"));
     MemoryStream stream;
     run.list.Stream()->CopyTo(stream);
-    EXPECT_EQ(ReadFile(dir.File("report.qrp")), std::string(stream.Bytes().begin(), stream.Bytes().end()));
+    EXPECT_EQ(ReadFile(dir.File("report.qrp")),
+              std::string(stream.Bytes().begin(), stream.Bytes().end()));
     struct stat st {};
     ASSERT_EQ(::stat(dir.File("report.qrp").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -209,20 +215,25 @@ TEST(ReportFile, AFailedSaveNeverDestroysTheExistingFile) {
     ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
 
     // A full disk: writes beyond 1000 bytes fail.
-    ExpectFailedSave(folder, target, [] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1000, 1000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }, "Stream write error");
+    ExpectFailedSave(
+        folder, target,
+        [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{1000, 1000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        },
+        "Stream write error");
 
     // A folder where no file can be made.
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    ExpectFailedSave(folder, target, [] {}, "Cannot create file \"" + target + "\". Permission denied");
+    ExpectFailedSave(
+        folder, target, [] {}, "Cannot create file \"" + target + "\". Permission denied");
     ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
 
     // A read-only file, also for a privileged user.
     ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
-    ExpectFailedSave(folder, target, [] {}, "Cannot create file \"" + target + "\". Permission denied");
+    ExpectFailedSave(
+        folder, target, [] {}, "Cannot create file \"" + target + "\". Permission denied");
     FinishedRun run(1, false);
     EXPECT_THROW(run.list.SaveReportFile(target), EFCreateError);
     EXPECT_EQ(ReadFile(target), "an older report");
@@ -241,84 +252,137 @@ struct Damage {
     std::string message;
 };
 
-void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.fault; }
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.fault;
+}
 
 const std::vector<Damage>& Damages() {
     static const std::vector<Damage> damages = {
-        {"not a report file", false,
+        {"not a report file",
+         false,
          [](std::string& f, auto&) { f = std::string(300, 'x'); },
-         {}, "Damaged report file: the page count 2021161080 does not fit the file"},
-        {"shorter than the header probe", false,
+         {},
+         "Damaged report file: the page count 2021161080 does not fit the file"},
+        {"shorter than the header probe",
+         false,
          [](std::string& f, auto&) { f.resize(176); },
-         {}, "Stream read error"},
-        {"a report of no pages, header only", false,
-         [](std::string& f, auto&) { f.resize(128); Put32(f, 8, 0); },
-         {}, "Stream read error"},
-        {"no pages counted but records follow", false,
+         {},
+         "Stream read error"},
+        {"a report of no pages, header only",
+         false,
+         [](std::string& f, auto&) {
+             f.resize(128);
+             Put32(f, 8, 0);
+         },
+         {},
+         "Stream read error"},
+        {"no pages counted but records follow",
+         false,
          [](std::string& f, auto&) { Put32(f, 8, 0); },
-         {}, "Damaged report file: the file holds data but no pages"},
-        {"negative page count", false,
+         {},
+         "Damaged report file: the file holds data but no pages"},
+        {"negative page count",
+         false,
          [](std::string& f, auto&) { Put32(f, 8, -1); },
-         {}, "Damaged report file: the page count -1 does not fit the file"},
-        {"page count far beyond the file", false,
+         {},
+         "Damaged report file: the page count -1 does not fit the file"},
+        {"page count far beyond the file",
+         false,
          [](std::string& f, auto&) { Put32(f, 8, 0x7FFFFFFF); },
-         {}, "Damaged report file: the page count 2147483647 does not fit the file"},
-        {"page count larger than the pages", false,
+         {},
+         "Damaged report file: the page count 2147483647 does not fit the file"},
+        {"page count larger than the pages",
+         false,
          [](std::string& f, auto&) { Put32(f, 8, 5); },
-         {}, "Damaged report file: the file ends after page 3 of 5"},
-        {"page count smaller than the pages", false,
+         {},
+         "Damaged report file: the file ends after page 3 of 5"},
+        {"page count smaller than the pages",
+         false,
          [](std::string& f, auto&) { Put32(f, 8, 2); },
-         {}, "Damaged report file: data follows the last page, page 2"},
-        {"truncated inside the last page", false,
+         {},
+         "Damaged report file: data follows the last page, page 2"},
+        {"truncated inside the last page",
+         false,
          [](std::string& f, auto&) { f.resize(f.size() - 10); },
-         {}, "Damaged report file: page 3 has an invalid length"},
-        {"next-record offset outside the file", false,
+         {},
+         "Damaged report file: page 3 has an invalid length"},
+        {"next-record offset outside the file",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[0] + 4, 0x7FFFFFF0); },
-         {}, "Damaged report file: page 1 has an invalid length"},
-        {"next-record offset pointing backwards", false,
+         {},
+         "Damaged report file: page 1 has an invalid length"},
+        {"next-record offset pointing backwards",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[1] + 4, 128); },
-         {}, "Damaged report file: page 2 has an invalid length"},
-        {"next-record offset pointing into the record", false,
+         {},
+         "Damaged report file: page 2 has an invalid length"},
+        {"next-record offset pointing into the record",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[1] + 4, static_cast<std::int32_t>(s[1] + 100)); },
-         {}, "Damaged report file: page 3 is out of sequence (found page 0)"},
-        {"page numbers out of sequence", false,
+         {},
+         "Damaged report file: page 3 is out of sequence (found page 0)"},
+        {"page numbers out of sequence",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[1], 7); },
-         {}, "Damaged report file: page 2 is out of sequence (found page 7)"},
-        {"last record does not point back to its start", false,
+         {},
+         "Damaged report file: page 2 is out of sequence (found page 7)"},
+        {"last record does not point back to its start",
+         false,
          [](std::string& f, auto&) { Put32(f, f.size() - 4, 0); },
-         {}, "Damaged report file: page 3 does not point back to its own start"},
-        {"backward link to the wrong record", false,
+         {},
+         "Damaged report file: page 3 does not point back to its own start"},
+        {"backward link to the wrong record",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[2] - 4, 128); },
-         {2}, "Damaged report file: page 2 is out of sequence (found page 1)"},
-        {"backward link pointing forwards", false,
+         {2},
+         "Damaged report file: page 2 is out of sequence (found page 1)"},
+        {"backward link pointing forwards",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[2] - 4, static_cast<std::int32_t>(s[2])); },
-         {2}, "Damaged report file: page 2 does not lie before page 3"},
-        {"backward link into the header", false,
+         {2},
+         "Damaged report file: page 2 does not lie before page 3"},
+        {"backward link into the header",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[2] - 4, 8); },
-         {2}, "Damaged report file: page 2 lies outside the file"},
-        {"picture that does not parse", false,
+         {2},
+         "Damaged report file: page 2 lies outside the file"},
+        {"picture that does not parse",
+         false,
          [](std::string& f, auto& s) { f[s[1] + 8 + 40] = 'X'; },
-         {1, 2}, "Metafile is not valid"},
-        {"picture longer than its record", false,
+         {1, 2},
+         "Metafile is not valid"},
+        {"picture longer than its record",
+         false,
          [](std::string& f, auto& s) { Put32(f, s[2] + 8 + 48, Get32(f, s[2] + 8 + 48) + 4); },
-         {}, "Metafile is not valid"},
-        {"compressed length absurd", true,
+         {},
+         "Metafile is not valid"},
+        {"compressed length absurd",
+         true,
          [](std::string& f, auto& s) { Put32(f, s[2] + 8, 0x7FFFFFFF); },
-         {}, "Damaged report file: page 3 has an impossible picture length"},
-        {"compressed length negative", true,
+         {},
+         "Damaged report file: page 3 has an impossible picture length"},
+        {"compressed length negative",
+         true,
          [](std::string& f, auto& s) { Put32(f, s[2] + 8, -5); },
-         {}, "Damaged report file: page 3 has an impossible picture length"},
-        {"compressed length more than the code can hold", true,
+         {},
+         "Damaged report file: page 3 has an impossible picture length"},
+        {"compressed length more than the code can hold",
+         true,
          [](std::string& f, auto& s) {
              Put32(f, s[2] + 8, static_cast<std::int32_t>(8 * (f.size() - 4 - (s[2] + 12)) + 1));
          },
-         {}, "Damaged report file: page 3 has an impossible picture length"},
-        {"compressed code for no byte", true,
+         {},
+         "Damaged report file: page 3 has an impossible picture length"},
+        {"compressed code for no byte",
+         true,
          [](std::string& f, auto& s) { f[s[1] + 12] = 0, f[s[1] + 13] = 1; },
-         {2}, "Damaged report file: page 2 holds an invalid compressed code"},
-        {"compressed length longer than the code", true,
+         {2},
+         "Damaged report file: page 2 holds an invalid compressed code"},
+        {"compressed length longer than the code",
+         true,
          [](std::string& f, auto& s) { Put32(f, s[0] + 8, Get32(f, s[0] + 8) * 2); },
-         {1}, "Damaged report file: page 1 has a compressed picture that is cut short"},
+         {1},
+         "Damaged report file: page 1 has a compressed picture that is cut short"},
     };
     return damages;
 }
