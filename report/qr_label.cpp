@@ -424,11 +424,13 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
 
 void TQRMemo::Print(int offsetX, int offsetY) {
     SetCaption(std::string());
-    struct Restore {
-        TQRMemo& memo;
-        ~Restore() { memo.SetCaption(memo.Name()); }
-    } restore{*this};
-    TQRCustomLabel::Print(offsetX, offsetY);
+    try {
+        TQRCustomLabel::Print(offsetX, offsetY);
+    } catch (...) {
+        SetCaption(Name());
+        throw;
+    }
+    SetCaption(Name());
 }
 
 int TQRMemo::NeededHeight() {

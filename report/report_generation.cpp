@@ -17,7 +17,8 @@ std::int32_t Round(long double value) {
     return RoundHalfEven32(value);
 }
 
-// Sets a flag for the lifetime of a scope and puts the old value back, also on errors.
+// Gives a run's report back its Visible and makes it available again when the run ends,
+// also through an error.
 class RunFlags {
 public:
     RunFlags(TControl& report, bool& available) : report_(report), available_(available) {
