@@ -1,0 +1,46 @@
+#include "app/gui/program.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+
+#include <exception>
+#include <string>
+
+#include "app/common/error_text.h"
+#include "app/gui/error_box.h"
+#include "app/gui/main_form.h"
+#include "app/settings/print_settings.h"
+#include "expr/environment.h"
+#include "expr/library.h"
+#include "output/widgets/qr_progress_form.h"
+#include "platform/qt/qt_platform.h"
+
+namespace quillon {
+
+int RunProgram(int argc, char** argv) {
+    PrepareQtEnvironment();
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/quillon.png")));
+    const auto platform = InstallQtPlatform();
+    RegisterProgressForm();
+
+    const std::string title = ProgramTitle(argc > 0 && argv[0] != nullptr ? argv[0] : "quillon");
+    const QString errorTitle = QFile::decodeName(QByteArray::fromStdString(title));
+    const MainFormDialogs dialogs = StandardMainFormDialogs();
+
+    // The report engine's process-wide objects exist before any window uses them.
+    try {
+        QRFunctionLibrary();
+        CreateGlobalEnvironment(title);
+    } catch (const std::exception& error) {
+        dialogs.showError(nullptr, errorTitle, ErrorBoxMessage(error));
+    }
+
+    TMainForm MainForm(dialogs, SettingsFilePath(), errorTitle);
+    MainForm.ShowCentred();
+    return QApplication::exec();
+}
+
+}  // namespace quillon
