@@ -246,7 +246,10 @@ void TMainForm::ShowCentred() {
     const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        // The client area: the frame a window manager adds is not known before it is shown.
+        setGeometry(QRect(QPoint(area.x() + (area.width() - width()) / 2,
+                                 area.y() + (area.height() - height()) / 2),
+                          size()));
     }
     show();
 }
