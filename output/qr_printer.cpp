@@ -114,6 +114,8 @@ struct TQRPrinter::Impl {
     Canvas* canvas = nullptr;                       // the page being drawn
     std::vector<std::shared_ptr<void>> pageObjects;
     bool documentOnDevice = false;  // this printer began the device's open document
+    bool replaying = false;
+    std::uint64_t run = 0;  // counts the page lists this printer has held
 
     WindowRef<TQRPrinterClient> progressTarget;
     WindowRef<TQRPrinterClient> client;
@@ -288,6 +290,7 @@ void TQRPrinter::BeginDocument() {
     if (d.destination == TQRPageTarget::ptRecord) {
         d.pageList.ClearPages();
         d.pageList.SetStream(std::make_unique<TQRStream>(d.settings.MemoryLimit()));
+        ++d.run;
         d.horzFactor = d.vertFactor = kScreenFactor;
     } else {
         const DeviceCaps caps = d.device->Caps();
@@ -331,10 +334,12 @@ void TQRPrinter::EndDocument() {
     }
     d.state = TQRPrinterState::prsFinished;
     const std::weak_ptr<int> life = d.life;
+    const std::uint64_t run = d.run;
     Platform().messages->ProcessMessages();
     if (life.expired()) return;
     if (d.destination == TQRPageTarget::ptRecord) {
-        if (d.pageList.Stream() != nullptr) d.pageList.WriteHeader();
+        // Unless the pages were dropped or a file loaded meanwhile.
+        if (d.run == run && d.pageList.Stream() != nullptr) d.pageList.WriteHeader();
     } else if (OnAfterPrint) {
         OnAfterPrint();
     }
@@ -370,6 +375,7 @@ void TQRPrinter::Reset() {
     d.DropPage();
     d.pageList.SetStream(nullptr);
     d.pageList.ClearPages();
+    ++d.run;
     d.pageTotal = 0;
     d.currentPage = 0;
     d.state = TQRPrinterState::prsReady;
@@ -603,6 +609,7 @@ void TQRPrinter::Save(const std::string& fileName) {
 
 void TQRPrinter::Load(const std::string& fileName) {
     Impl& d = *impl_;
+    if (d.replaying) throw EQRError(kNotReady);
     Reset();
     d.pageList.LoadReportFile(fileName);
     try {
@@ -633,7 +640,8 @@ void TQRPrinter::Preview() {
 
 void TQRPrinter::Print() {
     Impl& d = *impl_;
-    if (d.state != TQRPrinterState::prsFinished) return;
+    // A second request while the pages go out (the button pressed again) waits for nothing.
+    if (d.state != TQRPrinterState::prsFinished || d.replaying) return;
     if (d.owner != nullptr && !d.pagesFinal && !d.settings.PrintMetaFile()) {
         Platform().messages->Post(d.owner->ReportWindow(), {kMsgPrintAgain, 0, 0});
         return;
@@ -645,6 +653,14 @@ void TQRPrinter::Print() {
     if (first > last) return;
 
     d.cancelRequested = false;
+    d.replaying = true;
+    struct ReplayFlag {
+        std::weak_ptr<int> life;
+        bool& flag;
+        ~ReplayFlag() {
+            if (!life.expired()) flag = false;
+        }
+    } replayFlag{d.life, d.replaying};
     d.device->SetTitle(d.title);
     if (d.device->Printing()) d.device->Abort();
     d.documentOnDevice = false;

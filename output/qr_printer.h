@@ -24,7 +24,6 @@ namespace quillon {
 class PrinterDevice;
 class TQRPageList;
 
-
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
 enum class TQRPageTarget { ptRecord, ptDevice };
 
@@ -159,11 +158,13 @@ public:
     // prsFinished. The file is a copy: it keeps its bytes when the printer is destroyed.
     void Save(const std::string& fileName);
     // Drops the current pages and opens a report file read-only (never deleted); the paper
-    // size and orientation follow its first page.
+    // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
+    // pages are being printed.
     void Load(const std::string& fileName);
     // Shows the pages: the OnPreview handler when set, else the registered preview provider.
     void Preview();
-    // Replays the recorded pages on the printer, or asks the report to print again.
+    // Replays the recorded pages on the printer, or asks the report to print again. Ignored
+    // while a replay is running.
     void Print();
 
     TPrinterSettings& Settings();

@@ -20,7 +20,11 @@ public:
     unsigned TextAlign() const override { return align_; }
     void SetBackgroundTransparent(bool) override {}
     void SetBackgroundColor(Color) override {}
-    void TextOutW(int, int, std::u16string_view, const int*, unsigned, const Rect*) override {}
+    void TextOutW(int, int, std::u16string_view text, const int*, unsigned, const Rect*) override {
+        std::string narrow;
+        for (const char16_t c : text) narrow += static_cast<char>(c);
+        device_.texts_.push_back({device_.page_, narrow});
+    }
     void SetClipRect(const Rect&) override {}
     void RemoveClip() override {}
     void SetPen(const Pen& pen) override { pen_ = pen; }

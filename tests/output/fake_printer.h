@@ -39,6 +39,12 @@ struct FakePrinterSetup {
     bool failOnBeginDoc = false;
 };
 
+// One text drawn on a printer page (characters below 256 only).
+struct DrawnText {
+    int page = 0;
+    std::string text;
+};
+
 // One picture drawn on a printer page.
 struct DrawnPicture {
     int page = 0;  // 1-based page of the document
@@ -76,6 +82,7 @@ public:
     // "BeginDoc <title>", "NewPage", "EndDoc", "Abort" in call order.
     const std::vector<std::string>& Calls() const { return calls_; }
     const std::vector<DrawnPicture>& Drawn() const { return drawn_; }
+    const std::vector<DrawnText>& Texts() const { return texts_; }
     // Every record handed to SetDeviceMode.
     const std::vector<DeviceMode>& Applied() const { return applied_; }
     int Pages() const { return page_; }
@@ -91,6 +98,7 @@ private:
     int newPages_ = 0;
     std::vector<std::string> calls_;
     std::vector<DrawnPicture> drawn_;
+    std::vector<DrawnText> texts_;
     std::vector<DeviceMode> applied_;
     std::unique_ptr<PageCanvasImpl> canvas_;
 };
