@@ -15,7 +15,7 @@
 
 #include "output/qr_printer_client.h"
 #include "preview/core/preview_geometry.h"
-#include "preview/core/zoom_state.h"
+#include "report/rozer_ededid.h"
 
 class QTreeWidget;
 

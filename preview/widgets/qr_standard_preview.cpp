@@ -36,12 +36,12 @@
 #include "preview/widgets/preview_icons.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/report_link.h"
+#include "report/export_filter_library.h"
 
 namespace quillon {
 
 namespace {
 
-const char* const kSaveFilter = "RozerEdedid file(*.QRP)|*.QRP";
 const char* const kLoadFilter = "RozerEdedid file (*.QRP)|*.QRP";
 
 QString& SharedStatusText() {
@@ -526,12 +526,24 @@ void TQRStandardPreview::SaveClick() {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::kSave;
     request.title = QStringLiteral("Save report");
-    request.filter = QString::fromLatin1(kSaveFilter);
+    request.filter = QString::fromStdString(QRExportFilterLibrary().SaveDialogFilter());
     request.defaultExtension = QStringLiteral("QRP");
     const std::optional<FileChoice> choice = dialogs_.chooseFile(this, request);
     if (!self || !choice || QRPrinter() != printer) return;
     if (printer->State() != TQRPrinterState::prsFinished) return;
-    Guarded([&] { printer->Save(choice->fileName); });
+    Guarded([&] {
+        if (choice->filterIndex <= 1) {
+            printer->Save(choice->fileName);
+            return;
+        }
+        // An export filter: the report generates its pages into it.
+        const std::vector<TQRExportFilterEntry>& filters = QRExportFilterLibrary().Filters();
+        const auto entry = static_cast<std::size_t>(choice->filterIndex - 2);
+        if (entry >= filters.size() || !printer->OnExport) return;
+        const std::unique_ptr<TQRExportFilter> filter = filters[entry].create(choice->fileName);
+        const auto exportRun = printer->OnExport;
+        if (filter) exportRun(*filter);
+    });
 }
 
 void TQRStandardPreview::LoadClick() {

@@ -12,7 +12,7 @@
 
 #include "output/paper.h"
 #include "platform/core/messages.h"
-#include "preview/core/zoom_state.h"
+#include "report/rozer_ededid.h"
 #include "preview/widgets/preview_dialogs.h"
 
 class QButtonGroup;

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QPointer>
 
+#include "preview/widgets/print_setup_dialog.h"
 #include "preview/widgets/qr_standard_preview.h"
 
 namespace quillon {
@@ -26,6 +27,9 @@ MessageTarget* TQRStandardPreviewInterface::OpenPreviewModal(TQRPrinter& printer
 
 void RegisterStandardPreview() {
     RegisterPreviewInterface([] { return std::make_unique<TQRStandardPreviewInterface>(); });
+    RegisterPrintDialog([](PrinterDevice& printer, const PrintDialogRequest& request) {
+        return RunPrintDialog(printer, request);
+    });
 }
 
 }  // namespace quillon

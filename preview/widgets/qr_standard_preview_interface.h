@@ -15,8 +15,8 @@ public:
     MessageTarget* OpenPreviewModal(TQRPrinter& printer) override;
 };
 
-// Makes the standard preview window the report printer's preview; call once the QApplication
-// exists.
+// Makes the standard preview window the report printer's preview and TQRPrintDialog the
+// print dialog of its printer set-up; call once the QApplication exists.
 void RegisterStandardPreview();
 
 }  // namespace quillon

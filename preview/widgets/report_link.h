@@ -8,7 +8,7 @@
 #include <string>
 
 #include "output/paper.h"
-#include "preview/core/zoom_state.h"
+#include "report/rozer_ededid.h"
 
 namespace quillon {
 
