@@ -196,8 +196,8 @@ public:
     void SetPagesFinal(bool final);
 
     // Callbacks installed by the report.
-    std::function<void(TQRPrinter&)> OnPreview;  // replaces the standard preview
-    std::function<void()> OnPrintSetup;          // the report's print dialog
+    std::function<void(TQRPrinter&)> OnPreview;      // replaces the standard preview
+    std::function<void()> OnPrintSetup;              // the report's print dialog
     std::function<void(TQRExportFilter&)> OnExport;  // run an export through the filter
     std::function<void()> OnAfterPreview;
     std::function<void()> OnAfterPrint;

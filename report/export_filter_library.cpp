@@ -10,7 +10,8 @@ void TQRExportFilterLibrary::Add(TQRExportFilterEntry entry) {
 }
 
 void TQRExportFilterLibrary::Remove(const std::string& description) {
-    std::erase_if(filters_, [&](const TQRExportFilterEntry& e) { return e.description == description; });
+    std::erase_if(filters_,
+                  [&](const TQRExportFilterEntry& e) { return e.description == description; });
 }
 
 std::string TQRExportFilterLibrary::SaveDialogFilter() const {

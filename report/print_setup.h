@@ -47,9 +47,8 @@ struct PrintDialogAnswer {
 
 // Shows the print dialog over `printer` (the system's shared printer object); none when the
 // user cancelled.
-using PrintDialogRunner =
-    std::function<std::optional<PrintDialogAnswer>(PrinterDevice& printer,
-                                                    const PrintDialogRequest& request)>;
+using PrintDialogRunner = std::function<std::optional<PrintDialogAnswer>(
+    PrinterDevice& printer, const PrintDialogRequest& request)>;
 
 // Replaces the dialog; an empty runner means there is none, and printer set-up is cancelled.
 void RegisterPrintDialog(PrintDialogRunner runner);

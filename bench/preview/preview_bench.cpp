@@ -5,31 +5,31 @@
 //   bench_preview [lines]     (default 100000; offscreen unless QT_QPA_PLATFORM says otherwise)
 
 #include <QApplication>
-#include <QTimer>
 #include <QListWidget>
 #include <QPointer>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
-#include <optional>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "output/qr_printer.h"
-#include "report/program_report.h"
 #include "platform/core/canvas.h"
 #include "platform/core/cp1251.h"
 #include "platform/qt/qt_platform.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
+#include "report/program_report.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ double Ms(Clock::duration d) {
 
 // One line of a converted DOS report: Cyrillic words, numbers, table rules.
 std::string ReportLine(int page, int line, unsigned& seed) {
-    static const std::string kWords[] = {
-        Utf8ToCp1251("Фактура"), Utf8ToCp1251("София"),    Utf8ToCp1251("платено"),
-        Utf8ToCp1251("сума"),    Utf8ToCp1251("Пловдив"),  Utf8ToCp1251("доставка"),
-        Utf8ToCp1251("клиент"),  Utf8ToCp1251("сметка"),   Utf8ToCp1251("ДДС"),
-        Utf8ToCp1251("кг")};
+    static const std::string kWords[] = {Utf8ToCp1251("Фактура"), Utf8ToCp1251("София"),
+                                         Utf8ToCp1251("платено"), Utf8ToCp1251("сума"),
+                                         Utf8ToCp1251("Пловдив"), Utf8ToCp1251("доставка"),
+                                         Utf8ToCp1251("клиент"),  Utf8ToCp1251("сметка"),
+                                         Utf8ToCp1251("ДДС"),     Utf8ToCp1251("кг")};
     if (line % 20 == 0) return "+" + std::string(20, '-') + "+" + std::string(56, '-') + "+";
     std::string text = "| " + std::to_string(page) + "/" + std::to_string(line);
     text.resize(21, ' ');

@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 2), textLength);
     std::unique_ptr<PagePicture> picture;
     try {
-        picture = PagePicture::FromBytes(
-            std::vector<std::uint8_t>(data + 2 + textLength, data + size));
+        picture =
+            PagePicture::FromBytes(std::vector<std::uint8_t>(data + 2 + textLength, data + size));
     } catch (const EInvalidPicture&) {
         return 0;
     }

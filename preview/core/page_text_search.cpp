@@ -23,7 +23,8 @@ constexpr std::size_t kTextRecordMinimum = kStringOffsetAt + 4;
 constexpr std::int16_t kNoByte = -1;
 
 std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+    return static_cast<std::uint32_t>(bytes[at]) |
+           (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
            (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
@@ -89,7 +90,8 @@ bool PageContainsText(std::string_view text, const PagePicture& picture, bool ma
     picture.EnumerateRecords([&](std::uint32_t type, std::span<const std::uint8_t> record) {
         if (type != kExtTextOutA && type != kExtTextOutW) return true;
         if (!RecordText(type, record, matchCase, units)) return true;
-        found = std::search(units.begin(), units.end(), wanted.begin(), wanted.end()) != units.end();
+        found =
+            std::search(units.begin(), units.end(), wanted.begin(), wanted.end()) != units.end();
         return !found;
     });
     return found;

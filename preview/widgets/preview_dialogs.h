@@ -45,8 +45,7 @@ struct PreviewDialogs {
     std::function<void(QWidget* owner, const QString& message)> showError;
     // A one-line input box; `value` holds the initial text and receives the typed one.
     // Answers whether it was confirmed.
-    std::function<bool(QWidget* owner, const QString& title, const QString& prompt,
-                       QString& value)>
+    std::function<bool(QWidget* owner, const QString& title, const QString& prompt, QString& value)>
         inputQuery;
     // The search dialog; none when it was cancelled.
     std::function<std::optional<SearchRequest>(QWidget* owner)> askSearchText;

@@ -25,13 +25,16 @@ void Page(QPainter& p, const QRectF& r) {
 
 void Lines(QPainter& p, qreal left, qreal right, qreal top, int count, qreal step = 2) {
     p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
-    for (int i = 0; i < count; ++i) p.drawLine(QPointF(left, top + i * step), QPointF(right, top + i * step));
+    for (int i = 0; i < count; ++i)
+        p.drawLine(QPointF(left, top + i * step), QPointF(right, top + i * step));
 }
 
 void Triangle(QPainter& p, bool right, qreal x, qreal cy, qreal size) {
     QPolygonF t;
-    if (right) t << QPointF(x, cy - size) << QPointF(x + size, cy) << QPointF(x, cy + size);
-    else t << QPointF(x + size, cy - size) << QPointF(x, cy) << QPointF(x + size, cy + size);
+    if (right)
+        t << QPointF(x, cy - size) << QPointF(x + size, cy) << QPointF(x, cy + size);
+    else
+        t << QPointF(x + size, cy - size) << QPointF(x, cy) << QPointF(x + size, cy + size);
     p.setPen(Qt::NoPen);
     p.setBrush(kAccent);
     p.drawPolygon(t);
@@ -44,11 +47,11 @@ void Bar(QPainter& p, qreal x) {
 }
 
 void Printer(QPainter& p) {
-    Page(p, QRectF(4.5, 1.5, 7, 5));        // paper going in
+    Page(p, QRectF(4.5, 1.5, 7, 5));  // paper going in
     p.setPen(QPen(kInk, 1));
     p.setBrush(QColor(0xC8, 0xC8, 0xC8));
-    p.drawRect(QRectF(1.5, 6.5, 13, 6));    // body
-    Page(p, QRectF(4.5, 10.5, 7, 4));       // paper coming out
+    p.drawRect(QRectF(1.5, 6.5, 13, 6));  // body
+    Page(p, QRectF(4.5, 10.5, 7, 4));     // paper coming out
     p.setPen(QPen(QColor(0x30, 0xA0, 0x30), 1));
     p.drawPoint(QPointF(12.5, 8.5));
 }
@@ -70,7 +73,8 @@ const std::array<Drawing, kPreviewIconCount>& Drawings() {
             Page(p, QRectF(4.5, 2.5, 7, 11));
             Lines(p, 6, 10, 5, 4);
             p.setPen(QPen(kAccent, 1));
-            for (const QPointF c : {QPointF(0.5, 0.5), QPointF(15.5, 0.5), QPointF(0.5, 15.5), QPointF(15.5, 15.5)}) {
+            for (const QPointF c :
+                 {QPointF(0.5, 0.5), QPointF(15.5, 0.5), QPointF(0.5, 15.5), QPointF(15.5, 15.5)}) {
                 const qreal dx = c.x() < 8 ? 3 : -3;
                 const qreal dy = c.y() < 8 ? 3 : -3;
                 p.drawLine(c, QPointF(c.x() + dx, c.y()));
@@ -97,13 +101,19 @@ const std::array<Drawing, kPreviewIconCount>& Drawings() {
             Triangle(p, true, 12.5, 8.5, 3);
         },
         // 3 first page.
-        [](QPainter& p) { Bar(p, 3); Triangle(p, false, 6, 8, 5); },
+        [](QPainter& p) {
+            Bar(p, 3);
+            Triangle(p, false, 6, 8, 5);
+        },
         // 4 previous page.
         [](QPainter& p) { Triangle(p, false, 5, 8, 5); },
         // 5 next page.
         [](QPainter& p) { Triangle(p, true, 6, 8, 5); },
         // 6 last page.
-        [](QPainter& p) { Triangle(p, true, 5, 8, 5); Bar(p, 11); },
+        [](QPainter& p) {
+            Triangle(p, true, 5, 8, 5);
+            Bar(p, 11);
+        },
         // 7 printer set-up: a printer with a check list beside it.
         [](QPainter& p) {
             p.save();
@@ -125,7 +135,8 @@ const std::array<Drawing, kPreviewIconCount>& Drawings() {
             p.drawRect(QRectF(1.5, 4.5, 11, 9));
             p.setBrush(QColor(0xF8, 0xD8, 0x70));
             QPolygonF flap;
-            flap << QPointF(3.5, 7.5) << QPointF(15.5, 7.5) << QPointF(12.5, 13.5) << QPointF(1.5, 13.5);
+            flap << QPointF(3.5, 7.5) << QPointF(15.5, 7.5) << QPointF(12.5, 13.5)
+                 << QPointF(1.5, 13.5);
             p.drawPolygon(flap);
             p.drawLine(QPointF(2, 4.5), QPointF(3.5, 2.5));
             p.drawLine(QPointF(3.5, 2.5), QPointF(6.5, 2.5));

@@ -181,8 +181,10 @@ void TQRPreview::SetQRPrinter(TQRPrinter* printer) {
         printer->SetPreviewShowing(true);
     }
     pageNumber_ = 1;
-    if (printer != nullptr) image_->ShowPage(1);
-    else image_->ClearPage();
+    if (printer != nullptr)
+        image_->ShowPage(1);
+    else
+        image_->ClearPage();
     viewport()->update();
     if (printer != nullptr) FillOutline();
 }
@@ -205,7 +207,8 @@ void TQRPreview::SetPageNumber(int page) {
 
 QSize TQRPreview::PagePixelSize(int zoom) const {
     if (printer_ == nullptr) {
-        return {RoundHalfEven32(kBlankWidth * zoom / 100), RoundHalfEven32(kBlankLength * zoom / 100)};
+        return {RoundHalfEven32(kBlankWidth * zoom / 100),
+                RoundHalfEven32(kBlankLength * zoom / 100)};
     }
     return {PagePixels(printer_->PaperWidth(), zoom, kScreenFactor),
             PagePixels(printer_->PaperLength(), zoom, kScreenFactor)};
@@ -229,10 +232,10 @@ void TQRPreview::LayOutImage() {
 
 void TQRPreview::UpdateScrollRanges() {
     const QSize image = image_->size();
-    horizontalScrollBar()->setRange(0,
-                                    std::max(0, imagePlace_.x() + image.width() - viewport()->width()));
-    verticalScrollBar()->setRange(0,
-                                  std::max(0, imagePlace_.y() + image.height() - viewport()->height()));
+    horizontalScrollBar()->setRange(
+        0, std::max(0, imagePlace_.x() + image.width() - viewport()->width()));
+    verticalScrollBar()->setRange(
+        0, std::max(0, imagePlace_.y() + image.height() - viewport()->height()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     verticalScrollBar()->setPageStep(viewport()->height());
 }
@@ -259,8 +262,10 @@ void TQRPreview::ZoomFitWidth() {
 }
 
 void TQRPreview::RefitZoom() {
-    if (zoomState_ == TQRZoomState::qrZoomToFit) ZoomFitPage();
-    else if (zoomState_ == TQRZoomState::qrZoomToWidth) ZoomFitWidth();
+    if (zoomState_ == TQRZoomState::qrZoomToFit)
+        ZoomFitPage();
+    else if (zoomState_ == TQRZoomState::qrZoomToWidth)
+        ZoomFitWidth();
     LayOutImage();
 }
 
@@ -283,8 +288,8 @@ void TQRPreview::FillOutline() {
     for (const TQROutlineNode& node : printer_->PageList().Outline().Nodes()) {
         const auto level = static_cast<std::size_t>(std::max(node.level, 0));
         parents.resize(std::min(level, parents.size()));
-        auto* item = parents.empty() ? new QTreeWidgetItem(outline_)
-                                     : new QTreeWidgetItem(parents.back());
+        auto* item =
+            parents.empty() ? new QTreeWidgetItem(outline_) : new QTreeWidgetItem(parents.back());
         item->setText(0, QString::fromStdString(Cp1251ToUtf8(node.caption)));
         item->setData(0, Qt::UserRole, node.key);
         parents.push_back(item);

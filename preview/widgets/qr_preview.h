@@ -124,7 +124,9 @@ public:
     // The printer shown is being destroyed (the control then shows no page).
     std::function<void(TQRPreview& sender)> OnPrinterGone;
     const TQRPreviewHyperlinkEvent& OnHyperlink() const { return image_->OnHyperlink; }
-    void SetOnHyperlink(TQRPreviewHyperlinkEvent handler) { image_->OnHyperlink = std::move(handler); }
+    void SetOnHyperlink(TQRPreviewHyperlinkEvent handler) {
+        image_->OnHyperlink = std::move(handler);
+    }
 
     // Page-available (U + 1) and progress (U) messages of the printer.
     void HandleMessage(const Message& message) override;

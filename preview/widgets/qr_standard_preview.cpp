@@ -16,8 +16,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -84,10 +84,11 @@ public:
             }
             if (picture) {
                 QtCanvas canvas(*painter, QtCanvas::CapsOf(*painter->device()));
-                DrawPagePicture(picture.get(), canvas,
-                                Rect{r.left() + window_.thumbOffsetX_, r.top() + window_.thumbOffsetY_,
-                                     r.left() + r.width() - 30, r.top() + r.height() - 10},
-                                true);
+                DrawPagePicture(
+                    picture.get(), canvas,
+                    Rect{r.left() + window_.thumbOffsetX_, r.top() + window_.thumbOffsetY_,
+                         r.left() + r.width() - 30, r.top() + r.height() - 10},
+                    true);
             }
         }
         const QString number = QString::number(row + 1);
@@ -116,7 +117,8 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
     if (printer != nullptr) {
         if (const std::optional<PreviewReportSettings> report = ReportSettingsOf(*printer)) {
             if (report->stayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-            resize(report->width > 0 ? report->width : 500, report->height > 0 ? report->height : 500);
+            resize(report->width > 0 ? report->width : 500,
+                   report->height > 0 ? report->height : 500);
             initialState_ = report->windowState;
             showThumbs_ = report->showThumbs;
             showSearch_ = report->showSearch;
@@ -126,7 +128,8 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
         }
     }
     preview_->SetQRPrinter(printer);
-    if (printer != nullptr && !printer->Title().empty()) setWindowTitle(FromCp1251(printer->Title()));
+    if (printer != nullptr && !printer->Title().empty())
+        setWindowTitle(FromCp1251(printer->Title()));
 
     tabs_->setVisible(showThumbs_ || showSearch_);
     if (!showThumbs_) tabs_->removeTab(tabs_->indexOf(tabThumbs_));
@@ -134,7 +137,8 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
         tabs_->removeTab(tabs_->indexOf(tabSearchResult_));
         Button("FindButton")->setVisible(false);
         for (QAction* action : toolBar_->actions()) {
-            if (toolBar_->widgetForAction(action) == Button("FindButton")) action->setVisible(false);
+            if (toolBar_->widgetForAction(action) == Button("FindButton"))
+                action->setVisible(false);
         }
     }
 
@@ -350,8 +354,7 @@ void TQRStandardPreview::SetStatusText(const QString& text) {
 }
 
 QToolButton* TQRStandardPreview::Button(const char* name) const {
-    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(name),
-                                             Qt::FindDirectChildrenOnly);
+    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
 }
 
 QStatusBar* TQRStandardPreview::StatusBar() const {
@@ -454,9 +457,9 @@ void TQRStandardPreview::GotoPageButtonClick() {
     const QPointer<TQRStandardPreview> self(this);
     const QString initial = QString::number(preview_->PageNumber());
     QString typed = initial;
-    const bool confirmed =
-        dialogs_.inputQuery(this, QStringLiteral("Select a page from 1 to %1").arg(printer->PageTotal()),
-                            QStringLiteral("Go to page >>"), typed);
+    const bool confirmed = dialogs_.inputQuery(
+        this, QStringLiteral("Select a page from 1 to %1").arg(printer->PageTotal()),
+        QStringLiteral("Go to page >>"), typed);
     if (!self || QRPrinter() == nullptr) return;
     const QString text = confirmed ? typed : initial;
     GoToPage(PageFromTypedText(text.toStdString(), QRPrinter()->PageTotal()));
@@ -488,7 +491,8 @@ void TQRStandardPreview::FindButtonClick() {
                 return self && !closing_ && QRPrinter() != nullptr;
             });
         if (!self || !pages) return;
-        for (const int page : *pages) searchResultBox_->addItem(QStringLiteral("Page %1").arg(page));
+        for (const int page : *pages)
+            searchResultBox_->addItem(QStringLiteral("Page %1").arg(page));
     });
     if (!self) return;
     if (searchResultBox_->count() == 0) {

@@ -12,8 +12,8 @@
 
 #include "output/paper.h"
 #include "platform/core/messages.h"
-#include "report/rozer_ededid.h"
 #include "preview/widgets/preview_dialogs.h"
+#include "report/rozer_ededid.h"
 
 class QButtonGroup;
 class QGroupBox;

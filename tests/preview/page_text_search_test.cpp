@@ -30,7 +30,7 @@ std::vector<std::uint8_t> TextRecord(std::uint32_t type, const std::u16string& c
                                      std::int64_t count = -1, std::int64_t offset = -1) {
     std::vector<std::uint8_t> r;
     Put32(r, type);
-    Put32(r, 0);  // size, patched
+    Put32(r, 0);                              // size, patched
     for (int i = 0; i < 4; ++i) Put32(r, 0);  // bounds
     Put32(r, 1);                              // graphics mode
     Put32(r, 0), Put32(r, 0);                 // scales
@@ -85,12 +85,21 @@ TEST(PageContainsText, LetterCaseOfLatinAndCyrillicText) {
         bool found;
     };
     const Case cases[] = {
-        {"total", false, true},       {"TOTAL", false, true},    {"total", true, false},
-        {"Total", true, true},        {Cp("общо"), false, true}, {Cp("ОБЩО ЗА"), false, true},
-        {Cp("общо"), true, false},    {Cp("Общо"), true, true},  {Cp("МЕСЕЦА: 340 ЛВ."), false, true},
-        {Cp("Ёж"), false, true},      {Cp("Ёж"), true, false},   {Cp("ѓђ"), false, true},
+        {"total", false, true},
+        {"TOTAL", false, true},
+        {"total", true, false},
+        {"Total", true, true},
+        {Cp("общо"), false, true},
+        {Cp("ОБЩО ЗА"), false, true},
+        {Cp("общо"), true, false},
+        {Cp("Общо"), true, true},
+        {Cp("МЕСЕЦА: 340 ЛВ."), false, true},
+        {Cp("Ёж"), false, true},
+        {Cp("Ёж"), true, false},
+        {Cp("ѓђ"), false, true},
         {Cp("Общо зa"), false, false},  // Latin "a" is not Cyrillic "а"
-        {"", false, false},           {"", true, false},
+        {"", false, false},
+        {"", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Cp1251ToUtf8(c.text) + (c.matchCase ? " (match case)" : ""));
@@ -124,11 +133,11 @@ TEST(PageContainsText, EightBitRecordsAreWindows1251AndSixteenBitOnesGoThroughIt
 
 TEST(PageContainsText, RecordsThatDoNotFitTheirBytesAreSkipped) {
     const std::vector<std::vector<std::uint8_t>> damaged = {
-        TextRecord(84, u"needle", 0x7FFFFFFF),          // count far beyond the record
-        TextRecord(84, u"needle", 0x80000001),          // count * 2 overflows 32 bits
-        TextRecord(84, u"needle", -1, 0xFFFFFFF0),      // offset outside the record
-        TextRecord(83, u"needle", 9),                   // past the record's padded end
-        TextRecord(84, u"needle", 4, 80),               // in range: "edle"
+        TextRecord(84, u"needle", 0x7FFFFFFF),      // count far beyond the record
+        TextRecord(84, u"needle", 0x80000001),      // count * 2 overflows 32 bits
+        TextRecord(84, u"needle", -1, 0xFFFFFFF0),  // offset outside the record
+        TextRecord(83, u"needle", 9),               // past the record's padded end
+        TextRecord(84, u"needle", 4, 80),           // in range: "edle"
     };
     const auto page = Page({}, damaged);
     EXPECT_FALSE(PageContainsText("needle", *page, true));

@@ -49,13 +49,14 @@ TEST(PreviewGeometry, LinkUnderThePointer) {
         const char* link;
     };
     const Case cases[] = {
-        {100, 100, 100, "first"},  {200, 120, 100, "first"},  {201, 120, 100, "second"},
+        {100, 100, 100, "first"}, {200, 120, 100, "first"},  {201, 120, 100, "second"},
         {160, 115, 100, "first"},  // both hold it: the first wins
-        {50, 50, 50, "first"},     {99, 100, 100, nullptr},   {160, 131, 100, nullptr},
-        {320, 230, 200, "first"}, {320, 250, 200, "second"},  {160, 115, 0, nullptr},
+        {50, 50, 50, "first"},    {99, 100, 100, nullptr},   {160, 131, 100, nullptr},
+        {320, 230, 200, "first"}, {320, 250, 200, "second"}, {160, 115, 0, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y) + " @" + std::to_string(c.zoom));
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y) + " @" +
+                     std::to_string(c.zoom));
         const LinkArea* found = LinkAt(areas, c.x, c.y, c.zoom);
         if (c.link == nullptr) {
             EXPECT_EQ(found, nullptr);
@@ -74,13 +75,31 @@ TEST(PreviewGeometry, ReadingATypedPageNumber) {
         int page;  // of 7 pages
     };
     const Case cases[] = {
-        {"5", 5, 5},        {"5x", 5, 5},        {"  7", 7, 7},         {"\t3", 3, 3},
-        {"+4", 4, 4},       {"0", 0, 1},         {"-3", -3, 1},         {"abc", 0, 1},
-        {"", 0, 1},         {" ", 0, 1},         {"8", 8, 1},           {"$6", 6, 6},
-        {"0x7", 7, 7},      {"0X5", 5, 5},       {"$a", 10, 1},         {"-$2", -2, 1},
-        {"0xg", 0, 1},      {"$", 0, 1},         {"5 6", 5, 5},         {"1e3", 1, 1},
-        {"- 3", 0, 1},      {"3.9", 3, 3},       {"٣", 0, 1},
-        {"2147483647", 2147483647, 1},           {"2147483648", kBeyond, 1},
+        {"5", 5, 5},
+        {"5x", 5, 5},
+        {"  7", 7, 7},
+        {"\t3", 3, 3},
+        {"+4", 4, 4},
+        {"0", 0, 1},
+        {"-3", -3, 1},
+        {"abc", 0, 1},
+        {"", 0, 1},
+        {" ", 0, 1},
+        {"8", 8, 1},
+        {"$6", 6, 6},
+        {"0x7", 7, 7},
+        {"0X5", 5, 5},
+        {"$a", 10, 1},
+        {"-$2", -2, 1},
+        {"0xg", 0, 1},
+        {"$", 0, 1},
+        {"5 6", 5, 5},
+        {"1e3", 1, 1},
+        {"- 3", 0, 1},
+        {"3.9", 3, 3},
+        {"٣", 0, 1},
+        {"2147483647", 2147483647, 1},
+        {"2147483648", kBeyond, 1},
         {"99999999999999999999999999999999", kBeyond, 1},
         {"-99999999999999999999999999999999", -kBeyond, 1},
         {"$FFFFFFFFFFFFFFFFFFFFFFFF", kBeyond, 1},

@@ -137,11 +137,11 @@ TEST_F(PreviewTest, TheSheetHasABorderAndATwoPixelShadow) {
     const auto black = [&](int x, int y) { return qGray(pixels.pixel(x, y)) < 64; };
     const auto white = [&](int x, int y) { return pixels.pixel(x, y) == qRgb(255, 255, 255); };
     for (const int y : {2, h / 2, h - 4}) {
-        EXPECT_TRUE(black(0, y)) << y;       // left border
-        EXPECT_TRUE(black(w - 3, y)) << y;   // right border
-        EXPECT_TRUE(black(w - 2, y)) << y;   // shadow
+        EXPECT_TRUE(black(0, y)) << y;      // left border
+        EXPECT_TRUE(black(w - 3, y)) << y;  // right border
+        EXPECT_TRUE(black(w - 2, y)) << y;  // shadow
         EXPECT_TRUE(black(w - 1, y)) << y;
-        EXPECT_TRUE(white(w - 4, y)) << y;   // the paper inside
+        EXPECT_TRUE(white(w - 4, y)) << y;  // the paper inside
     }
     for (const int x : {2, w / 2, w - 3}) {
         EXPECT_TRUE(black(x, 0)) << x;

@@ -11,8 +11,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -85,16 +85,26 @@ TEST_F(StandardPreviewTest, DesignOfTheWindow) {
         bool checkable;
     };
     const Item expected[] = {
-        {"ToolButton1", "", true, false},          {"ZoomFit", "Zoom to fit", true, true},
-        {"ZoomToWidth", "Zoom to width", true, true}, {"Zoom100", "100%", true, true},
-        {"Spacer3", "", false, false},             {"FirstPage", "First page", true, false},
-        {"PreviousPage", "Previous page", true, false}, {"ToolButton2", "Next page", true, false},
-        {"LastPage", "Last page", true, false},    {"Spacer2", "", false, false},
-        {"GotoPageButton", "Go to page", true, false}, {"FindButton", "Search for text", true, false},
-        {"Spacer1", "", false, false},             {"PrintSetup", "Printer setup", false, false},
-        {"Print", "Print", true, false},           {"Spacer4", "", false, false},
-        {"SaveReport", "Save Report", true, false}, {"LoadReport", "Load Report", true, false},
-        {"Spacer5", "", false, false},             {"ExitButton", "Close preview", true, false},
+        {"ToolButton1", "", true, false},
+        {"ZoomFit", "Zoom to fit", true, true},
+        {"ZoomToWidth", "Zoom to width", true, true},
+        {"Zoom100", "100%", true, true},
+        {"Spacer3", "", false, false},
+        {"FirstPage", "First page", true, false},
+        {"PreviousPage", "Previous page", true, false},
+        {"ToolButton2", "Next page", true, false},
+        {"LastPage", "Last page", true, false},
+        {"Spacer2", "", false, false},
+        {"GotoPageButton", "Go to page", true, false},
+        {"FindButton", "Search for text", true, false},
+        {"Spacer1", "", false, false},
+        {"PrintSetup", "Printer setup", false, false},
+        {"Print", "Print", true, false},
+        {"Spacer4", "", false, false},
+        {"SaveReport", "Save Report", true, false},
+        {"LoadReport", "Load Report", true, false},
+        {"Spacer5", "", false, false},
+        {"ExitButton", "Close preview", true, false},
     };
     const QList<QAction*> actions = w.ToolBar1()->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
@@ -211,9 +221,10 @@ TEST_F(StandardPreviewTest, GoToPageReadsTheTypedText) {
         int page;
     };
     const Case cases[] = {
-        {"5x", true, 5},  {"0", true, 1},   {"-3", true, 1},  {"abc", true, 1},
-        {"8", true, 1},   {" 6", true, 6},  {"$7", true, 7},  {"", true, 1},
-        {"99999999999999999999999", true, 1}, {"2", false, 3},  // cancelled: stays
+        {"5x", true, 5},  {"0", true, 1}, {"-3", true, 1},
+        {"abc", true, 1}, {"8", true, 1}, {" 6", true, 6},
+        {"$7", true, 7},  {"", true, 1},  {"99999999999999999999999", true, 1},
+        {"2", false, 3},  // cancelled: stays
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -326,7 +337,9 @@ TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     TQRStandardPreview& w = Open(printer);
     w.Button("SaveReport")->click();  // no dialog: the pages are not complete
     printer.EndDocument();
-    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) { return std::optional<FileChoice>(); };
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
+        return std::optional<FileChoice>();
+    };
     w.Dialogs() = *dialogs;
     w.Button("SaveReport")->click();
     w.Button("LoadReport")->click();
@@ -405,7 +418,8 @@ TEST_F(StandardPreviewTest, LoadingADamagedOrForeignFileShowsTheErrorAndStaysUsa
 }
 
 TEST_F(StandardPreviewTest, SearchListsTheMatchingPages) {
-    RecordTextPages(printer, {{"Grand Total: 10"}, {"nothing"}, {Utf8ToCp1251("Общо: 5"), "TOTAL 3"}});
+    RecordTextPages(printer,
+                    {{"Grand Total: 10"}, {"nothing"}, {Utf8ToCp1251("Общо: 5"), "TOTAL 3"}});
     TQRStandardPreview& w = Open(printer);
     struct Case {
         const char* text;
@@ -428,12 +442,14 @@ TEST_F(StandardPreviewTest, SearchListsTheMatchingPages) {
         SCOPED_TRACE(c.text);
         dialogs->askSearchText = [&](QWidget* owner) {
             EXPECT_EQ(owner, window.data());
-            return std::optional<SearchRequest>(SearchRequest{QString::fromUtf8(c.text), c.matchCase});
+            return std::optional<SearchRequest>(
+                SearchRequest{QString::fromUtf8(c.text), c.matchCase});
         };
         w.Dialogs() = *dialogs;
         w.Button("FindButton")->click();
         std::vector<QString> items;
-        for (int i = 0; i < w.SearchResultBox()->count(); ++i) items.push_back(w.SearchResultBox()->item(i)->text());
+        for (int i = 0; i < w.SearchResultBox()->count(); ++i)
+            items.push_back(w.SearchResultBox()->item(i)->text());
         EXPECT_EQ(items, c.items);
         EXPECT_EQ(w.SearchResultBox()->isEnabled(), c.enabled);
         EXPECT_EQ(w.SearchTextLabel()->text(), QString::fromUtf8(c.text));

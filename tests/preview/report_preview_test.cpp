@@ -5,8 +5,8 @@
 
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>

@@ -50,9 +50,8 @@ protected:
     // The print dialog as the user answers it: `choose` runs on Qt's dialog once it shows.
     void AnswerPrintDialog(std::function<void(QPrintDialog&)> choose) {
         RegisterPrintDialog([choose](PrinterDevice& printer, const PrintDialogRequest& request) {
-            return RunPrintDialog(printer, request, [choose](TQRPrintDialog& dialog) {
-                choose(*dialog.Dialog());
-            });
+            return RunPrintDialog(printer, request,
+                                  [choose](TQRPrintDialog& dialog) { choose(*dialog.Dialog()); });
         });
     }
 

@@ -176,7 +176,8 @@ TEST_F(RunModes, PrintSetupTakesTheDialogsChoices) {
     EXPECT_EQ(d.Orientation, TPrinterOrientation::poLandscape);
 
     // All pages or a selection: no limits.
-    for (const TPrintRangeChoice range : {TPrintRangeChoice::prAllPages, TPrintRangeChoice::prSelection}) {
+    for (const TPrintRangeChoice range :
+         {TPrintRangeChoice::prAllPages, TPrintRangeChoice::prSelection}) {
         answer->printRange = range;
         report.PrintSetup();
         EXPECT_EQ(report.PrinterSettings().FirstPage, 0);
@@ -382,8 +383,9 @@ TEST_F(RunModes, TheSaveFilterListsTheRegisteredExportFilters) {
     EXPECT_EQ(library.SaveDialogFilter(), "RozerEdedid file(*.QRP)|*.QRP");
     library.Add({"Text file", "TXT", nullptr});
     library.Add({"Comma separated", "CSV", nullptr});
-    EXPECT_EQ(library.SaveDialogFilter(),
-              "RozerEdedid file(*.QRP)|*.QRP|Text file (*.TXT)|*.TXT|Comma separated (*.CSV)|*.CSV");
+    EXPECT_EQ(
+        library.SaveDialogFilter(),
+        "RozerEdedid file(*.QRP)|*.QRP|Text file (*.TXT)|*.TXT|Comma separated (*.CSV)|*.CSV");
     library.Remove("Text file");
     EXPECT_EQ(library.Filters().size(), 1u);
     EXPECT_TRUE(QRExportFilterLibrary().Filters().empty());
