@@ -23,6 +23,7 @@
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
+#include "report/export_filter_library.h"
 #include "report/print_setup.h"
 #include "report/program_report.h"
 #include "tests/preview/preview_test_support.h"
@@ -209,6 +210,57 @@ TEST_F(ReportPreviewTest, PrinterSetUpHandsTheConfirmedChoicesToThePrinter) {
     });
     report().Preview();
     EXPECT_EQ(requests.size(), 2u);
+}
+
+// An export filter that notes the calls it gets.
+class NotingFilter : public TQRExportFilter {
+public:
+    explicit NotingFilter(std::vector<std::string>& calls) : calls_(calls) {}
+    bool Started() const override { return started_; }
+    void Start(const FontSpec&, int, int) override {
+        started_ = true;
+        calls_.push_back("start");
+    }
+    void NewPage() override { calls_.push_back("page"); }
+    void Shape(const ExportShape&) override {}
+    void Text(long double, long double, const FontSpec&, Color, TAlignment,
+              std::string_view) override {}
+    void EndBand(TQRCustomBand&, long double, int, int) override {}
+    void EndPage() override {}
+    void Finish() override { calls_.push_back("finish"); }
+    bool WholePageRoom() override { return false; }
+
+private:
+    std::vector<std::string>& calls_;
+    bool started_ = false;
+};
+
+TEST_F(ReportPreviewTest, SavingThroughARegisteredExportFilterRunsTheExport) {
+    program.Memo().SetLines(CyrillicLines(100));
+    std::vector<std::string> calls;
+    QRExportFilterLibrary().Add({"Noted text", "TXT", [&](const std::string& fileName) {
+                                     calls.push_back("create " + fileName);
+                                     return std::make_unique<NotingFilter>(calls);
+                                 }});
+    struct Removal {
+        ~Removal() { QRExportFilterLibrary().Remove("Noted text"); }
+    } removal;
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest& request) {
+        EXPECT_EQ(request.filter, "RozerEdedid file(*.QRP)|*.QRP|Noted text (*.TXT)|*.TXT");
+        return std::optional<FileChoice>(FileChoice{"/nowhere/out.txt", 2});
+    };
+    WhenShown([&](TQRStandardPreview& w) {
+        TQRPrinter* printer = w.QRPrinter();
+        w.Button("SaveReport")->click();
+        // The preview keeps its pages and its printer.
+        EXPECT_EQ(w.QRPrinter(), printer);
+        EXPECT_EQ(report().QRPrinter(), printer);
+        EXPECT_EQ(printer->PageTotal(), 2);
+        w.close();
+    });
+    report().Preview();
+    EXPECT_EQ(calls, (std::vector<std::string>{"create /nowhere/out.txt", "start", "page", "page",
+                                               "finish"}));
 }
 
 }  // namespace
