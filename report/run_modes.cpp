@@ -61,6 +61,8 @@ void TCustomRozerEdedid::Preview() {
     messages.ProcessMessages();
     std::unique_ptr<TQRPrinter> fresh = NewRunPrinter();
     if (!fresh) return;
+    // A preview still open (asked for again from within it) ends with its printer.
+    if (printer_ != nullptr && printer_->PreviewShowing()) printer_->SetPreviewShowing(false);
     printer_ = std::move(fresh);
     TQRPrinter* const printer = printer_.get();
     printer->SetDestination(TQRPageTarget::ptRecord);

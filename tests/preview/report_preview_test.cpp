@@ -49,19 +49,20 @@ protected:
         ProcessEvents();
     }
 
-    // Runs `action` on the preview window once the report's pages are complete (from within
-    // Preview's wait).
-    void WhenShown(const std::function<void(TQRStandardPreview&)>& action) {
+    // Runs `action` on the preview window (other than `except`) once the report's pages are
+    // complete (from within Preview's wait).
+    void WhenShown(const std::function<void(TQRStandardPreview&)>& action,
+                   const TQRStandardPreview* except = nullptr) {
         auto* timer = new QTimer;
         timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, action] {
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, action, except] {
             TQRPrinter* printer = report().QRPrinter();
             if (printer == nullptr || !report().Available() ||
                 printer->State() != TQRPrinterState::prsFinished) {
                 return;
             }
             auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-            if (window == nullptr) return;
+            if (window == nullptr || window == except) return;
             timer->stop();
             timer->deleteLater();
             action(*window);
@@ -114,6 +115,31 @@ TEST_F(ReportPreviewTest, PreviewTwiceInARowWithTheProgramsWindowSettings) {
         ProcessEvents();
         EXPECT_TRUE(shown.isNull());
     }
+}
+
+TEST_F(ReportPreviewTest, APreviewAskedForFromAnOpenOneReplacesIt) {
+    program.Memo().SetLines(CyrillicLines(20));
+    int afterPreview = 0;
+    report().AfterPreview = [&](TCustomRozerEdedid&) { ++afterPreview; };
+    QPointer<TQRStandardPreview> first;
+    QPointer<TQRStandardPreview> second;
+    WhenShown([&](TQRStandardPreview& w) {
+        first = &w;
+        WhenShown(
+            [&](TQRStandardPreview& again) {
+                second = &again;
+                EXPECT_EQ(afterPreview, 1);
+                again.close();
+            },
+            &w);
+        report().Preview();
+    });
+    report().Preview();
+    EXPECT_EQ(afterPreview, 2);
+    EXPECT_EQ(report().QRPrinter(), nullptr);
+    ProcessEvents();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(second.isNull());
 }
 
 TEST_F(ReportPreviewTest, ClosingTheWindowDuringTheRunCancelsIt) {
