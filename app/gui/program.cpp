@@ -15,6 +15,8 @@
 #include "expr/library.h"
 #include "output/widgets/qr_progress_form.h"
 #include "platform/qt/qt_platform.h"
+#include "preview/widgets/qr_standard_preview_interface.h"
+#include "report/export_filter_library.h"
 
 namespace quillon {
 
@@ -25,6 +27,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/quillon.png")));
     const auto platform = InstallQtPlatform();
     RegisterProgressForm();
+    RegisterStandardPreview();
 
     const std::string title = ProgramTitle(argc > 0 && argv[0] != nullptr ? argv[0] : "quillon");
     const QString errorTitle = QFile::decodeName(QByteArray::fromStdString(title));
@@ -34,6 +37,7 @@ int RunProgram(int argc, char** argv) {
     try {
         QRFunctionLibrary();
         CreateGlobalEnvironment(title);
+        QRExportFilterLibrary();
     } catch (const std::exception& error) {
         dialogs.showError(nullptr, errorTitle, ErrorBoxMessage(error));
     }

@@ -1,0 +1,202 @@
+// Print from the main window: the input file's lines through the report into the standard
+// preview, the window while the preview is open, and closing the window during a preview.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "output/qr_printer.h"
+#include "preview/widgets/qr_standard_preview.h"
+#include "preview/widgets/qr_standard_preview_interface.h"
+#include "report/print_setup.h"
+#include "tests/app/main_form_test_support.h"
+#include "tests/preview/preview_test_support.h"
+#include "tests/report/report_test_support.h"
+
+namespace quillon {
+namespace {
+
+using testing::MainFormRig;
+using testing::WriteFile;
+
+// The ten line-drawing bytes in a frame around DOS Cyrillic text, then numbered lines.
+std::string FramedText(int numberedLines) {
+    std::string text =
+        "\xDA\xC4\xC2\xC4\xBF\r\n"              // top: corner, line, tee, line, and a letter
+        "\xD3\x8F\xB0\xA8\xA2\xA5\xB2\xD3\r\n"  // "|Привет|"
+        "\xC3\xC4\xC5\xC4\xB4\r\n"              // 195 tee, 197 stays, 180 is a letter
+        "\xC0\xC1\xCF\xD4\xD9\xDA\r\n";         // the remaining corners and tees
+    for (int i = 1; i <= numberedLines; ++i) {
+        text += "\x8B\xA8\xAD\xA8\xBF " + std::to_string(i) + "\r\n";  // "Линия N"
+    }
+    return text;
+}
+
+class MainFormPrintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterStandardPreview();
+        // A preview that nobody closes would hold the test in its wait loop.
+        watchdog_.setSingleShot(true);
+        QObject::connect(&watchdog_, &QTimer::timeout, [] {
+            ADD_FAILURE() << "a preview was still open after 30 s";
+            std::vector<QPointer<QWidget>> previews;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr) previews.emplace_back(widget);
+            }
+            for (const QPointer<QWidget>& preview : previews) {
+                QWidget* const window = preview.data();
+                if (window != nullptr && window->isVisible()) window->close();
+            }
+        });
+        watchdog_.start(30000);
+    }
+    void TearDown() override {
+        RegisterPreviewInterface(nullptr);
+        RegisterPrintDialog(nullptr);
+        testing::ProcessEvents();
+    }
+
+    // Runs `action` on the preview window once its pages are complete.
+    static void WhenShown(TMainForm& form, std::function<void(TQRStandardPreview&)> action) {
+        auto* timer = new QTimer;
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, timer, [&form, timer, action] {
+            TQRPrinter* printer = form.Report1().QRPrinter();
+            if (printer == nullptr || !form.Report1().Available() ||
+                printer->State() != TQRPrinterState::prsFinished) {
+                return;
+            }
+            auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
+            if (window == nullptr) return;
+            timer->stop();
+            timer->deleteLater();
+            action(*window);
+        });
+        timer->start();
+    }
+
+    static int PreviewWindows() {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr && widget->isVisible()) ++count;
+        }
+        return count;
+    }
+
+    testing::ScopedQtPlatform platform_;
+    testing::ScopedPreviewDialogs previewDialogs_;
+    QTimer watchdog_;
+    MainFormRig rig_;
+};
+
+struct PrintCase {
+    const char* settings;
+    int numberedLines;
+    int pages;
+};
+
+TEST_F(MainFormPrintTest, PrintsTheNormalisedLinesIntoThePreview) {
+    // Courier New 10 points: 68 lines on a portrait page, 48 on a landscape one.
+    const PrintCase kCases[] = {{"", 100, 2}, {"[Print]\nOrientation=landscape\n", 100, 3}};
+    for (const PrintCase& c : kCases) {
+        WriteFile(rig_.SettingsPath(), c.settings);
+        WriteFile(rig_.files.File("dos.txt"), FramedText(c.numberedLines));
+        const auto form = rig_.MakeForm();
+        form->ShowCentred();
+        rig_.ChooseInput(*form, rig_.files.File("dos.txt"));
+        const TPrinterOrientation orientation = form->Report1().Page().Orientation();
+
+        std::vector<std::vector<std::string>> pages;
+        bool shown = false;
+        WhenShown(*form, [&](TQRStandardPreview& preview) {
+            shown = true;
+            pages = testing::PageStrings(*preview.QRPrinter());
+            EXPECT_TRUE(form->PreviewRunning());
+            // The window answers, Print does nothing, the report's settings are locked.
+            TQRPrinter* const printer = form->Report1().QRPrinter();
+            form->PrintButton->click();
+            EXPECT_EQ(form->Report1().QRPrinter(), printer);
+            EXPECT_EQ(PreviewWindows(), 1);
+            EXPECT_FALSE(form->RadioButton1->isEnabled());
+            EXPECT_FALSE(form->BitBtn1->isEnabled());
+            // As the print dialog does: the page turned while the preview is open.
+            form->Report1().Page().SetOrientation(orientation == TPrinterOrientation::poPortrait
+                                                      ? TPrinterOrientation::poLandscape
+                                                      : TPrinterOrientation::poPortrait);
+            preview.close();
+        });
+        form->PrintButton->click();
+        ASSERT_TRUE(shown) << c.settings;
+        EXPECT_TRUE(rig_.dialogs.errors.empty());
+        ASSERT_EQ(static_cast<int>(pages.size()), c.pages) << c.settings;
+        ASSERT_GE(pages[0].size(), 4u);
+        EXPECT_EQ(pages[0][0], "+-+-\xFF");
+        EXPECT_EQ(pages[0][1], "|\xCF\xF0\xE8\xE2\xE5\xF2|");
+        EXPECT_EQ(pages[0][2], "+-\xC5-\xF4");
+        EXPECT_EQ(pages[0][3], "+++++" "+");
+        EXPECT_EQ(pages.back().back(), "\xCB\xE8\xED\xE8\xFF " + std::to_string(c.numberedLines));
+
+        // Back in control: the preview and its printer are gone, the memo keeps its lines, and
+        // the page lies as the checked button says.
+        EXPECT_FALSE(form->PreviewRunning());
+        EXPECT_EQ(form->Report1().QRPrinter(), nullptr);
+        EXPECT_EQ(form->QRMemo1().Lines().size(), 4u + c.numberedLines);
+        EXPECT_EQ(form->Report1().Page().Orientation(), orientation);
+        EXPECT_TRUE(form->RadioButton1->isEnabled());
+        EXPECT_TRUE(form->BitBtn1->isEnabled());
+    }
+}
+
+TEST_F(MainFormPrintTest, AnEmptyFilePreviewsOnePageAndAMissingOneNone) {
+    WriteFile(rig_.files.File("empty.txt"), "");
+    const auto form = rig_.MakeForm();
+    rig_.ChooseInput(*form, rig_.files.File("empty.txt"));
+    int pageTotal = 0;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        pageTotal = preview.QRPrinter()->PageTotal();
+        preview.close();
+    });
+    form->PrintButton->click();
+    EXPECT_EQ(pageTotal, 1);
+    EXPECT_TRUE(form->QRMemo1().Lines().empty());
+
+    rig_.ChooseInput(*form, rig_.files.File("typed-name.txt"));
+    form->PrintButton->click();
+    ASSERT_EQ(rig_.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig_.dialogs.errors[0].text, "File not found.");
+    EXPECT_TRUE(form->QRMemo1().Lines().empty());
+    EXPECT_EQ(form->Report1().QRPrinter(), nullptr);
+    EXPECT_EQ(PreviewWindows(), 0);
+}
+
+TEST_F(MainFormPrintTest, ClosingTheWindowDuringThePreviewClosesThePreviewThenTheWindow) {
+    WriteFile(rig_.files.File("dos.txt"), FramedText(10));
+    const auto form = rig_.MakeForm();
+    form->ShowCentred();
+    rig_.ChooseInput(*form, rig_.files.File("dos.txt"));
+    bool closedDuringPreview = false;
+    WhenShown(*form, [&](TQRStandardPreview&) {
+        EXPECT_FALSE(form->close()) << "the window waits for the preview to end";
+        closedDuringPreview = true;
+    });
+    form->PrintButton->click();
+    ASSERT_TRUE(closedDuringPreview);
+    // The preview has gone and Print's handler has returned; the window closes after it.
+    EXPECT_EQ(form->Report1().QRPrinter(), nullptr);
+    EXPECT_TRUE(form->isVisible());
+    testing::ProcessEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(PreviewWindows(), 0);
+}
+
+}  // namespace
+}  // namespace quillon
