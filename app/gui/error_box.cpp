@@ -23,7 +23,8 @@ bool DecodesInFileSystemEncoding(const QByteArray& bytes) {
 QString ErrorBoxMessage(std::string_view message) {
     const std::string text = ErrorBoxText(message);
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    return DecodesInFileSystemEncoding(bytes) ? QFile::decodeName(bytes) : QString::fromLatin1(bytes);
+    return DecodesInFileSystemEncoding(bytes) ? QFile::decodeName(bytes)
+                                              : QString::fromLatin1(bytes);
 }
 
 QString ErrorBoxMessage(const std::exception& error) {

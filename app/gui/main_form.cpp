@@ -243,7 +243,8 @@ void TMainForm::ShowError(const QString& message) {
 }
 
 void TMainForm::ShowCentred() {
-    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         const QRect area = screen->geometry();
         // The client area: the frame a window manager adds is not known before it is shown.

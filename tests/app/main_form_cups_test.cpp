@@ -86,13 +86,14 @@ TEST(MainFormCups, PrintsADosFileThroughThePreviewToThePdfPrinter) {
     EXPECT_TRUE(rig.dialogs.errors.empty());
     const std::string pdf = testing::WaitForPdf(title);
     ASSERT_FALSE(pdf.empty()) << "no PDF for job " << title;
-    EXPECT_NE(testing::Command("pdfinfo '" + pdf + "'").find("Pages:           1\n"), std::string::npos);
+    EXPECT_NE(testing::Command("pdfinfo '" + pdf + "'").find("Pages:           1\n"),
+              std::string::npos);
     const std::string text = testing::Command("pdftotext -layout -enc UTF-8 '" + pdf + "' -");
     // The queue's filters redraw a few capitals (С, П, А, В, И) as glyphs without text, in any
     // PDF it is sent; the page shows them, so the words checked here are ones the text keeps.
-    for (const char* expected : {"+----------------------------------------------------+",
-                                 "| Хляб бял     |", "| Мляко прясно |", "Количество",
-                                 "260.40 лв.", "Й. Щерев"}) {
+    for (const char* expected :
+         {"+----------------------------------------------------+", "| Хляб бял     |",
+          "| Мляко прясно |", "Количество", "260.40 лв.", "Й. Щерев"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin:\n" << text;
     }
 }

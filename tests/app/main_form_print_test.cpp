@@ -50,7 +50,8 @@ protected:
             ADD_FAILURE() << "a preview was still open after 30 s";
             std::vector<QPointer<QWidget>> previews;
             for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr) previews.emplace_back(widget);
+                if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr)
+                    previews.emplace_back(widget);
             }
             for (const QPointer<QWidget>& preview : previews) {
                 QWidget* const window = preview.data();
@@ -87,7 +88,8 @@ protected:
     static int PreviewWindows() {
         int count = 0;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr && widget->isVisible()) ++count;
+            if (dynamic_cast<TQRStandardPreview*>(widget) != nullptr && widget->isVisible())
+                ++count;
         }
         return count;
     }
@@ -142,7 +144,9 @@ TEST_F(MainFormPrintTest, PrintsTheNormalisedLinesIntoThePreview) {
         EXPECT_EQ(pages[0][0], "+-+-\xFF");
         EXPECT_EQ(pages[0][1], "|\xCF\xF0\xE8\xE2\xE5\xF2|");
         EXPECT_EQ(pages[0][2], "+-\xC5-\xF4");
-        EXPECT_EQ(pages[0][3], "+++++" "+");
+        EXPECT_EQ(pages[0][3],
+                  "+++++"
+                  "+");
         EXPECT_EQ(pages.back().back(), "\xCB\xE8\xED\xE8\xFF " + std::to_string(c.numberedLines));
 
         // Back in control: the preview and its printer are gone, the memo keeps its lines, and

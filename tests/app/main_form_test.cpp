@@ -14,10 +14,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/gui/error_box.h"
@@ -58,7 +58,8 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
     EXPECT_EQ(form->windowTitle(), "Quillon");
     EXPECT_EQ(form->size(), QSize(352, 105));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "a fixed dialog frame";
-    EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(form->windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
     const ControlDesign kControls[] = {
         {"Label1", {10, 10, 73, 13}, "Входен файл: "},
@@ -102,9 +103,9 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
         if (widget->focusPolicy() & Qt::TabFocus) order.push_back(widget->objectName());
         widget = widget->nextInFocusChain();
     } while (widget != form->InputFileEdit && order.size() < 20);
-    EXPECT_EQ(order, (std::vector<QString>{"InputFileEdit", "OutputFileEdit", "ConvertButton",
-                                           "PrintButton", "RadioButton1", "RadioButton2",
-                                           "BitBtn1"}));
+    EXPECT_EQ(order,
+              (std::vector<QString>{"InputFileEdit", "OutputFileEdit", "ConvertButton",
+                                    "PrintButton", "RadioButton1", "RadioButton2", "BitBtn1"}));
     // The later label lies on top: the one pixel of the other that shows makes the edge.
     EXPECT_EQ(form->childAt(20, 65), form->Label4);
     EXPECT_EQ(form->childAt(56, 72), form->Label3);
@@ -126,7 +127,7 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
 
 struct EnablingCase {
     const char* what;
-    std::optional<std::string> input;   // name in the files folder; none cancels the dialog
+    std::optional<std::string> input;  // name in the files folder; none cancels the dialog
     std::optional<std::string> output;
     bool print;
     bool convert;
@@ -144,7 +145,8 @@ TEST_F(MainFormTest, EnablesPrintForAnInputAndConvertForTwoDifferentPaths) {
     };
     for (const EnablingCase& c : kCases) {
         const auto form = rig_.MakeForm();
-        const auto path = [&](const std::optional<std::string>& name) -> std::optional<std::string> {
+        const auto path =
+            [&](const std::optional<std::string>& name) -> std::optional<std::string> {
             if (!name) return std::nullopt;
             return rig_.files.Path() + "/" + *name;
         };
@@ -242,15 +244,17 @@ TEST_F(MainFormTest, StartsInPortraitWithoutWritingSettings) {
 }
 
 TEST_F(MainFormTest, ALandscapeSettingIsAppliedAndWrittenBackAtStart) {
-    WriteFile(rig_.SettingsPath(), "[Other]\r\nKey=1\r\n[Print]\r\nOrientation=Landscape\r\nFont=Arial\r\n");
+    WriteFile(rig_.SettingsPath(),
+              "[Other]\r\nKey=1\r\n[Print]\r\nOrientation=Landscape\r\nFont=Arial\r\n");
     const auto form = rig_.MakeForm();
     EXPECT_TRUE(form->RadioButton2->isChecked());
     EXPECT_EQ(form->Report1().Page().Orientation(), TPrinterOrientation::poLandscape);
     EXPECT_EQ(form->Report1().Font().face, "Arial");
     EXPECT_EQ(form->FontDialogFont().family(), "Arial");
     EXPECT_EQ(form->FontDialogFont().pointSize(), 10);
-    EXPECT_EQ(ReadFile(rig_.SettingsPath()),
-              "[Other]\r\nKey=1\r\n[Print]\r\nOrientation=landscape\r\nFont=Arial\r\nFontSize=10\r\n");
+    EXPECT_EQ(
+        ReadFile(rig_.SettingsPath()),
+        "[Other]\r\nKey=1\r\n[Print]\r\nOrientation=landscape\r\nFont=Arial\r\nFontSize=10\r\n");
 
     // Selecting the checked button runs nothing; the other one saves.
     std::remove(rig_.SettingsPath().c_str());
@@ -268,7 +272,8 @@ struct FontSizeCase {
 };
 
 TEST_F(MainFormTest, FontSizesThatNameNoFontPrintUsablyAndAreKept) {
-    const FontSizeCase kCases[] = {{"14", 14}, {"0", 10}, {"-12", 12}, {"-2147483648", 2147483648.0}};
+    const FontSizeCase kCases[] = {
+        {"14", 14}, {"0", 10}, {"-12", 12}, {"-2147483648", 2147483648.0}};
     for (const FontSizeCase& c : kCases) {
         WriteFile(rig_.SettingsPath(), std::string("[Print]\nFontSize=") + c.stored + "\n");
         const auto form = rig_.MakeForm();
@@ -344,7 +349,8 @@ TEST_F(MainFormTest, TheMakersLabelsOpenTheMakersPage) {
     EXPECT_EQ(form->Label4->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(form->Label4, Qt::LeftButton);
     QTest::mouseClick(form->Label3, Qt::RightButton, {}, QPoint(50, 12));
-    EXPECT_EQ(shell.opened, (std::vector<std::string>{TMainForm::kMakerAddress, TMainForm::kMakerAddress}));
+    EXPECT_EQ(shell.opened,
+              (std::vector<std::string>{TMainForm::kMakerAddress, TMainForm::kMakerAddress}));
     EXPECT_TRUE(QString::fromLatin1(TMainForm::kMakerAddress).startsWith("https://"));
 }
 
@@ -352,7 +358,8 @@ TEST(ErrorBoxMessage, DecodesFileNamesAsTheFileSystemDoesAndOtherBytesAsLatin1) 
     EXPECT_EQ(ErrorBoxMessage("File not found"), "File not found.");
     EXPECT_EQ(ErrorBoxMessage("Unable to write to /home/\xD0\xB8/quillon.ini"),
               QString::fromUtf8("Unable to write to /home/и/quillon.ini."));
-    EXPECT_EQ(ErrorBoxMessage("Unable to write to /home/\xE8"), QString::fromLatin1("Unable to write to /home/\xE8."));
+    EXPECT_EQ(ErrorBoxMessage("Unable to write to /home/\xE8"),
+              QString::fromLatin1("Unable to write to /home/\xE8."));
     EXPECT_EQ(ErrorBoxMessage("I/O error 32."), "I/O error 32.");
 }
 
@@ -367,7 +374,8 @@ TEST(MainFormWriteProtected, ShowsTheSettingsErrorAndKeepsTheOrientation) {
         testing::ScriptedDialogs dialogs;
         const std::string settings = std::string(folder) + "/quillon.ini";
         TMainForm form(dialogs.Dialogs(), settings, QStringLiteral("Quillon"));
-        const QString expected = QFile::decodeName(QByteArray::fromStdString("Unable to write to " + settings + "."));
+        const QString expected =
+            QFile::decodeName(QByteArray::fromStdString("Unable to write to " + settings + "."));
         ASSERT_EQ(dialogs.errors.size(), 1u) << "once, during start-up";
         EXPECT_EQ(dialogs.errors[0].title, "Quillon");
         EXPECT_EQ(dialogs.errors[0].text, expected);

@@ -27,7 +27,8 @@ MainFormDialogs ScriptedDialogs::Dialogs() {
 }
 
 std::unique_ptr<TMainForm> MainFormRig::MakeForm() {
-    return std::make_unique<TMainForm>(dialogs.Dialogs(), SettingsPath(), QStringLiteral("Quillon"));
+    return std::make_unique<TMainForm>(dialogs.Dialogs(), SettingsPath(),
+                                       QStringLiteral("Quillon"));
 }
 
 namespace {
