@@ -117,6 +117,7 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
     EXPECT_EQ(form->FontDialogFont().family(), "MS Sans Serif") << "until settings are loaded";
     if (QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"))) {
         EXPECT_EQ(QFontInfo(form->font()).family(), "Tahoma");
+        EXPECT_EQ(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family(), "MS Sans Serif");
     }
 
     form->ShowCentred();
