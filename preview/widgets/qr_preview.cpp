@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "output/qr_page_list.h"
 #include "output/qr_printer.h"
@@ -81,6 +82,7 @@ void TQRPreviewImage::SetPrinter(TQRPrinter* printer) {
 void TQRPreviewImage::ShowPage(int page) {
     pageNumber_ = page;
     picture_.reset();
+    update();  // a page that cannot be read leaves the sheet empty
     if (printer_ != nullptr) picture_ = printer_->PageImage(page);
     repaint();
 }
@@ -199,10 +201,11 @@ void TQRPreview::SetZoom(int zoom) {
 void TQRPreview::SetPageNumber(int page) {
     if (page == pageNumber_ && image_->Picture() != nullptr) return;
     if (page <= 0 || printer_ == nullptr || page > printer_->PageTotal()) return;
-    image_->ShowPage(page);
+    // The control is on page N even when its picture cannot be read.
     pageNumber_ = page;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
+    image_->ShowPage(page);
 }
 
 QSize TQRPreview::PagePixelSize(int zoom) const {
@@ -299,7 +302,14 @@ void TQRPreview::FillOutline() {
 void TQRPreview::HandleMessage(const Message& message) {
     const int param = static_cast<int>(static_cast<std::uintptr_t>(message.wParam) & 0xFFFF);
     if (message.id == kMsgPageAvailable) {
-        if (param == pageNumber_) RefreshPage();
+        if (param == pageNumber_) {
+            // Nobody up the message loop could take an error from here.
+            try {
+                RefreshPage();
+            } catch (const std::exception& error) {
+                if (OnPageError) OnPageError(*this, error.what());
+            }
+        }
         if (OnPageAvailable) OnPageAvailable(*this, param);
     } else if (message.id == kMsgProgress) {
         if (OnProgressUpdate) OnProgressUpdate(*this, param);

@@ -123,6 +123,9 @@ public:
     std::function<void(TQRPreview& sender, int progress)> OnProgressUpdate;
     // The printer shown is being destroyed (the control then shows no page).
     std::function<void(TQRPreview& sender)> OnPrinterGone;
+    // A page that became available could not be read (the control shows no page); where the
+    // control loads a page on request, the error goes to the caller instead.
+    std::function<void(TQRPreview& sender, const std::string& message)> OnPageError;
     const TQRPreviewHyperlinkEvent& OnHyperlink() const { return image_->OnHyperlink; }
     void SetOnHyperlink(TQRPreviewHyperlinkEvent handler) {
         image_->OnHyperlink = std::move(handler);

@@ -169,6 +169,7 @@ TQRStandardPreview::~TQRStandardPreview() {
     preview_->OnPageAvailable = nullptr;
     preview_->OnProgressUpdate = nullptr;
     preview_->OnPrinterGone = nullptr;
+    preview_->OnPageError = nullptr;
 }
 
 void TQRStandardPreview::BuildToolBar() {
@@ -313,6 +314,11 @@ void TQRStandardPreview::BuildPanels() {
     preview_->OnProgressUpdate = [this](TQRPreview&, int progress) {
         QRPreviewProgressUpdate(progress);
     };
+    preview_->OnPageError = [this](TQRPreview&, const std::string& message) {
+        // Shown once the message that brought the page has been handled.
+        const QString text = QString::fromStdString(message);
+        QTimer::singleShot(0, this, [this, text] { dialogs_.showError(this, text); });
+    };
     // A printer that goes away while the window is open leaves nothing to show.
     preview_->OnPrinterGone = [this](TQRPreview&) {
         if (!closing_) QTimer::singleShot(0, this, [this] { close(); });
@@ -378,24 +384,6 @@ void TQRStandardPreview::UpdatePageStatus() {
     panels_[2]->setText(StatusText());
 }
 
-void TQRStandardPreview::GoToPage(int page) {
-    preview_->SetPageNumber(page);
-    UpdatePageStatus();
-    const TQRPrinter* printer = QRPrinter();
-    if (printer != nullptr && page >= 1 && page <= printer->PageTotal() &&
-        page <= thumbGrid_->rowCount()) {
-        selectingFromGoTo_ = true;
-        thumbGrid_->setCurrentCell(page - 1, 0);
-        selectingFromGoTo_ = false;
-    }
-}
-
-bool TQRStandardPreview::ProcessMessages() {
-    const QPointer<TQRStandardPreview> self(this);
-    Platform().messages->ProcessMessages();
-    return !self.isNull();
-}
-
 template <typename Command>
 void TQRStandardPreview::Guarded(Command command) {
     const QPointer<TQRStandardPreview> self(this);
@@ -414,6 +402,24 @@ void TQRStandardPreview::Guarded(Command command) {
     } else {
         DefaultPreviewDialogs().showError(nullptr, text);
     }
+}
+
+void TQRStandardPreview::GoToPage(int page) {
+    Guarded([&] { preview_->SetPageNumber(page); });
+    UpdatePageStatus();
+    const TQRPrinter* printer = QRPrinter();
+    if (printer != nullptr && page >= 1 && page <= printer->PageTotal() &&
+        page <= thumbGrid_->rowCount()) {
+        selectingFromGoTo_ = true;
+        thumbGrid_->setCurrentCell(page - 1, 0);
+        selectingFromGoTo_ = false;
+    }
+}
+
+bool TQRStandardPreview::ProcessMessages() {
+    const QPointer<TQRStandardPreview> self(this);
+    Platform().messages->ProcessMessages();
+    return !self.isNull();
 }
 
 void TQRStandardPreview::ZoomToFitClick() {
@@ -476,9 +482,10 @@ void TQRStandardPreview::FindButtonClick() {
     searchTextLabel_->setText(request->text);
     searchResultBox_->clear();
     const std::string text = Utf8ToCp1251(request->text.toStdString(), kNoSuchCharacter);
+    std::optional<std::vector<int>> pages;
     Guarded([&] {
         int done = 0;
-        const std::optional<std::vector<int>> pages = SearchPages(
+        pages = SearchPages(
             text, request->matchCase, QRPrinter()->PageTotal(),
             [&](int page) -> std::unique_ptr<PagePicture> {
                 TQRPrinter* printer = QRPrinter();
@@ -490,12 +497,11 @@ void TQRStandardPreview::FindButtonClick() {
                 if (++done % 32 == 0) Platform().messages->ProcessMessages();
                 return self && !closing_ && QRPrinter() != nullptr;
             });
-        if (!self || !pages) return;
-        for (const int page : *pages)
-            searchResultBox_->addItem(QStringLiteral("Page %1").arg(page));
     });
-    if (!self) return;
-    if (searchResultBox_->count() == 0) {
+    // A search that failed or was stopped lists nothing.
+    if (!self || !pages) return;
+    for (const int page : *pages) searchResultBox_->addItem(QStringLiteral("Page %1").arg(page));
+    if (pages->empty()) {
         searchResultBox_->addItem(QStringLiteral("No matching text"));
         searchResultBox_->setEnabled(false);
     }
@@ -586,8 +592,10 @@ void TQRStandardPreview::LoadClick() {
     });
     if (!loaded || !self) return;
     SetStatusText(fileName);
-    preview_->SetPageNumber(1);
-    preview_->PreviewImage()->ShowPage(1);
+    Guarded([&] {
+        preview_->SetPageNumber(1);
+        preview_->PreviewImage()->ShowPage(1);
+    });
     QRPreviewPageAvailable(1);
     if (thumbGrid_->rowCount() > 0) {
         selectingFromGoTo_ = true;
@@ -623,7 +631,7 @@ void TQRStandardPreview::QRPreviewProgressUpdate(int progress) {
 
 void TQRStandardPreview::ThumbGridSelectCell(int row) {
     if (selectingFromGoTo_ || row < 0) return;
-    preview_->SetPageNumber(row + 1);
+    Guarded([&] { preview_->SetPageNumber(row + 1); });
     UpdatePageStatus();
 }
 

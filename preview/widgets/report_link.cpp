@@ -46,8 +46,19 @@ void TakeReportPrinterChoice(TQRPrinter& printer) {
     if (report == nullptr || report->Tag() != 0) return;
     const TRozerEdedidPrinterSettings& settings = report->PrinterSettings();
     const TRozerEdedidPrinterSettings& chosen = report->DialogSettings();
-    // Selecting the printer reads its settings afresh; the choices go on top.
+    // Selecting the printer reads its settings afresh; the pages keep their paper and
+    // orientation, and the choices go on top.
+    const TQRPaperSize paper = printer.PaperSize();
+    const TPrinterOrientation orientation = printer.Orientation();
+    const std::int32_t sheetWidth = printer.Settings().SheetWidth();
+    const std::int32_t sheetLength = printer.Settings().SheetLength();
     printer.SelectPrinter(settings.PrinterIndex);
+    printer.SetPaperSize(paper);
+    if (printer.PaperSize() == TQRPaperSize::Custom) {
+        printer.SetPaperWidthValue(sheetWidth);
+        printer.SetPaperLengthValue(sheetLength);
+    }
+    printer.SetOrientation(orientation);
     printer.SetCopies(settings.Copies);
     printer.SetDuplex(chosen.Duplex);
     printer.SetExtendedDuplex(chosen.ExtendedDuplex);

@@ -417,6 +417,53 @@ TEST_F(StandardPreviewTest, LoadingADamagedOrForeignFileShowsTheErrorAndStaysUsa
     }
 }
 
+TEST_F(StandardPreviewTest, ADamagedPageShowsItsErrorAndLeavesTheOthersUsable) {
+    RecordTextPages(printer, NumberedPages(3));
+    testing::TempDir dir;
+    const std::string good = dir.File("good.QRP");
+    printer.Save(good);
+    std::string bytes = testing::ReadFile(good);
+    // The second picture signature belongs to page 2; the file loads, since loading reads
+    // only the last page.
+    const std::size_t second = bytes.find(" EMF", bytes.find(" EMF") + 1);
+    ASSERT_NE(second, std::string::npos);
+    bytes[second + 1] = 'X';
+    const std::string damaged = dir.File("damaged.QRP");
+    testing::WriteFile(damaged, bytes);
+
+    TQRPrinter other;
+    RecordTextPages(other, NumberedPages(1));
+    TQRStandardPreview& w = Open(other);
+    std::vector<QString> errors;
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
+        return std::optional<FileChoice>(FileChoice{damaged, 1});
+    };
+    dialogs->showError = [&](QWidget*, const QString& text) { errors.push_back(text); };
+    dialogs->askSearchText = [](QWidget*) {
+        return std::optional<SearchRequest>(SearchRequest{"Page", false});
+    };
+    w.Dialogs() = *dialogs;
+    w.Button("LoadReport")->click();
+    ASSERT_TRUE(errors.empty());
+    ASSERT_EQ(other.PageTotal(), 3);
+
+    Key(Qt::Key_PageDown);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(w.QRPreview()->PageNumber(), 2);
+    EXPECT_EQ(w.QRPreview()->PreviewImage()->Picture(), nullptr);
+    EXPECT_EQ(Panel(1), "Page 2 of 3");
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(w.QRPreview()->PageNumber(), 3);
+    EXPECT_NE(w.QRPreview()->PreviewImage()->Picture(), nullptr);
+
+    // The search stops at the damaged page with its error and lists nothing.
+    w.Button("FindButton")->click();
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(w.SearchResultBox()->count(), 0);
+    EXPECT_FALSE(SearchBusyFlag::Busy());
+}
+
 TEST_F(StandardPreviewTest, SearchListsTheMatchingPages) {
     RecordTextPages(printer,
                     {{"Grand Total: 10"}, {"nothing"}, {Utf8ToCp1251("Общо: 5"), "TOTAL 3"}});

@@ -141,6 +141,39 @@ TEST_F(ReportPrintCupsTest, PagesChosenInThePrintDialogArriveInThePdf) {
     EXPECT_NE(text.find("Line 200 end"), std::string::npos);
 }
 
+TEST_F(ReportPrintCupsTest, AnA5LandscapeReportKeepsItsPaperAfterThePrinterSetUp) {
+    ProgramReport program;
+    program.Memo().SetLines({"A5 landscape page"});
+    TRozerEdedid& report = program.Report();
+    report.Page().SetPaperSize(TQRPaperSize::A5);
+    report.Page().SetOrientation(TPrinterOrientation::poLandscape);
+    const std::string title = testing::UniqueTitle("landscape");
+    report.SetReportTitle(title);
+    AnswerPrintDialog([&](QPrintDialog& q) {
+        auto* queues = Child<QComboBox>(q, "printers");
+        if (queues != nullptr)
+            queues->setCurrentIndex(queues->findText(QString::fromLatin1(kPdfQueue)));
+        QTimer::singleShot(0, &q, &QDialog::accept);
+    });
+    WhenShown(report, [&](TQRStandardPreview& w) {
+        w.Button("PrintSetup")->click();
+        EXPECT_EQ(report.Tag(), 0);
+        // Choosing the printer reads its settings; the recorded pages keep their shape.
+        EXPECT_EQ(w.QRPrinter()->Orientation(), TPrinterOrientation::poLandscape);
+        EXPECT_EQ(w.QRPrinter()->PaperSize(), TQRPaperSize::A5);
+        w.Button("Print")->click();
+        w.close();
+    });
+    report.Preview();
+    const std::optional<int> job = testing::JobWithTitle(title);
+    ASSERT_TRUE(job.has_value());
+    EXPECT_EQ(testing::JobAttribute(*job, "orientation-requested"), "landscape");
+    EXPECT_EQ(testing::JobAttribute(*job, "media"), "A5");
+    const std::string pdf = testing::WaitForPdf(title);
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_NE(Command("pdfinfo '" + pdf + "'").find("(A5)"), std::string::npos);
+}
+
 TEST_F(ReportPrintCupsTest, CancellingThePrintDialogChangesNothing) {
     ProgramReport program;
     program.Memo().SetLines({"one", "two"});
