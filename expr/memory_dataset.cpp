@@ -27,7 +27,7 @@ TQRFieldType TQRMemoryDataset::FieldType(int index) const {
 }
 
 const TQRMemoryDataset::Cell* TQRMemoryDataset::CurrentCell(int index) const {
-    if (Eof() || index < 0 || index >= FieldCount()) return nullptr;
+    if (!active_ || Eof() || index < 0 || index >= FieldCount()) return nullptr;
     return &records_[current_][index];
 }
 

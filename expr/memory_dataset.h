@@ -12,7 +12,7 @@ namespace quillon {
 
 // A dataset held in memory: fields declared up front, records appended, and a cursor that
 // starts on the first record. It is open from the start (a table in memory has nothing to
-// connect to); closing it only marks it inactive.
+// connect to); while it is closed its fields read empty.
 class TQRMemoryDataset : public TQRDataset {
 public:
     using Cell = std::variant<std::monostate, std::string, std::int32_t, double, bool>;

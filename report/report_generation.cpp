@@ -190,6 +190,7 @@ void TCustomRozerEdedid::RunBody(bool composite) {
         controller_->SetDetail(bands_.DetailBand());
         controller_->SetFooter(bands_.SummaryBand());
         controller_->OnNeedData = OnNeedData;
+        controller_->SetPrintIfEmpty(printIfEmpty_);
         if (composite) {
             page_.SetOrientation(printer.Orientation());
             page_.SetPaperSize(printer.PaperSize());

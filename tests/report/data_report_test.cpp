@@ -168,15 +168,20 @@ TEST_F(DataReport, SubDetailsPrintBeforeAndAfterTheDetailForEachMasterRecord) {
     after.Bands().SetHasFooter(true);
     AddExpr(*after.HeaderBand(), "'bh'");
     AddExpr(*after.FooterBand(), "'bf'");
+    // A group of the sub-detail's own records.
+    TQRGroup& group = AddGroup(report_, "[L.v]", "'g' + [L.v]", "'/g' + [L.v]");
+    group.SetName("LineGroup");
+    group.SetMaster(&after);
 
     EXPECT_EQ(AllStrings(Generate(report_)),
-              (Strings{"title", "a1", "a2", "D1", "bh", "x", "y", "bf", "a1", "a2", "D2", "bh", "x",
-                       "y", "bf", "sum"}));
+              (Strings{"title", "a1", "a2", "D1", "bh", "gx", "x", "/gx", "gy", "y", "/gy", "bf",
+                       "a1", "a2", "D2", "bh", "gx", "x", "/gx", "gy", "y", "/gy", "bf", "sum"}));
     // The band list shows the same order.
     std::vector<std::string> names;
     for (const TQRCustomBand* band : report_.BandList()) names.push_back(band->Name());
-    EXPECT_EQ(names, (Strings{"TitleBand1", "SubA", "DetailBand1", "GroupHeaderBand1", "SubB",
-                              "GroupFooterBand1", "SummaryBand1"}));
+    EXPECT_EQ(names, (Strings{"TitleBand1", "SubA", "DetailBand1", "GroupHeaderBand1",
+                              "LineGroup", "SubB", "GroupFooterBand2", "GroupFooterBand1",
+                              "SummaryBand1"}));
     EXPECT_EQ(report_.Functions().Result("SUBA").AsInteger(), 0) << "0 outside a run";
 
     after.Bands().SetHasFooter(false);
@@ -244,6 +249,53 @@ TEST_F(DataReport, ExpressionPrintablesShowTheirExpressionOutsideARun) {
     expr.SetExpression("");
     EXPECT_EQ(expr.Caption(), "(none)");
     EXPECT_EQ(expr.Caption().size(), 6u);
+}
+
+TEST_F(DataReport, AnExpressionContinuedOnTheNextPageKeepsItsText) {
+    // One word per line in a large font, more lines than a page holds; the page number is
+    // taken once.
+    std::string words;
+    for (int i = 1; i <= 100; ++i) words += " w" + std::to_string(i);
+    TQRExpr& expr = AddExpr(report_.CreateStandardBand(TQRBandType::rbTitle),
+                            "IF(PAGENUMBER = 1, 'p1', 'p2 x y z') + '" + words + "'");
+    FontSpec font = expr.Font();
+    font.size = 30;
+    expr.SetFont(font);
+    expr.SetAutoSize(false);
+    expr.SetAutoStretch(true);
+    expr.SetWidth(100);
+    const Pages pages = PageStrings(Generate(report_));
+    ASSERT_GE(pages.size(), 2u);
+    Strings lines;
+    for (const Strings& page : pages) lines.insert(lines.end(), page.begin(), page.end());
+    // The value's 255 bytes, one word (with its blank) per line.
+    const std::string value = ("p1" + words).substr(0, 255);
+    Strings expected;
+    for (std::size_t start = 0; start < value.size();) {
+        const std::size_t blank = value.find(' ', start);
+        const std::size_t end = blank == std::string::npos ? value.size() : blank + 1;
+        expected.push_back(value.substr(start, end - start));
+        start = end;
+    }
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(DataReport, AnEmptyDatasetPrintsTheBodyOnceWhenAsked) {
+    TQRMemoryDataset data("Data");
+    data.AddField("k", ftInteger);
+    report_.SetDataSet(&data);
+    BandWith(report_, TQRBandType::rbTitle, "'T'");
+    BandWith(report_, TQRBandType::rbDetail, "'d' + [k]");
+    BandWith(report_, TQRBandType::rbSummary, "COUNT");
+    AddGroup(report_, "[k]", "'H'", "'F'");
+    EXPECT_EQ(AllStrings(Generate(report_)), (Strings{"T", "d0", "0"})) << "no group, no record";
+    report_.SetPrintIfEmpty(false);
+    EXPECT_EQ(Generate(report_).PageTotal(), 0);
+    // A closed dataset counts as no data at all, and its fields read empty.
+    data.AppendRecord({1});
+    data.Close();
+    report_.SetPrintIfEmpty(true);
+    EXPECT_EQ(AllStrings(Generate(report_)), (Strings{"T", "d0", "0"}));
 }
 
 TEST(ExprValueText, MasksFormatNumbersAndOtherKindsPrintTheirText) {
