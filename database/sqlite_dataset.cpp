@@ -70,8 +70,8 @@ void AssignUtf8AsCp1251(std::string& out, const unsigned char* text, int bytes) 
             }
             code = (code << 6) | (next & 0x3F);
         }
-        out += code <= 0xFFFF ? static_cast<char>(UnicodeToCp1251(static_cast<char16_t>(code)))
-                              : '?';
+        out +=
+            code <= 0xFFFF ? static_cast<char>(UnicodeToCp1251(static_cast<char16_t>(code))) : '?';
         i += length;
     }
 }
@@ -117,16 +117,14 @@ void TQRSqliteDatabase::Unregister(TQRSqliteQuery& query) {
 }
 
 bool TQRSqliteDatabase::OtherQueryActive(const TQRSqliteQuery& query) const {
-    return std::any_of(queries_.begin(), queries_.end(), [&query](const TQRSqliteQuery* q) {
-        return q != &query && q->Active();
-    });
+    return std::any_of(queries_.begin(), queries_.end(),
+                       [&query](const TQRSqliteQuery* q) { return q != &query && q->Active(); });
 }
 
 void TQRSqliteDatabase::Connect() {
     struct stat info {};
     if (::stat(fileName_.c_str(), &info) != 0) {
-        throw EDatabaseError("Cannot open database \"" + fileName_ + "\": " +
-                             std::strerror(errno));
+        throw EDatabaseError("Cannot open database \"" + fileName_ + "\": " + std::strerror(errno));
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(fileName_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -456,7 +454,7 @@ TQRFieldType TQRSqliteQuery::FieldType(int index) const {
             return declared == ftCurrency || declared == ftBCD ? declared : ftFloat;
         case SQLITE_TEXT:
             return declared == ftDate || declared == ftTime || declared == ftDateTime ? declared
-                                                                                     : ftString;
+                                                                                      : ftString;
         default:
             return ftBlob;
     }

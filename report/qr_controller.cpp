@@ -256,9 +256,8 @@ void TQRCustomController::PrintGroupFooters() {
 
 void TQRCustomController::ReportProgress() {
     if (!IsReportController() || dataSet_ == nullptr) return;
-    const int percent =
-        static_cast<int>(std::min<std::int64_t>(100, std::int64_t{detailNumber_} * 100 /
-                                                         recordCount_));
+    const int percent = static_cast<int>(
+        std::min<std::int64_t>(100, std::int64_t{detailNumber_} * 100 / recordCount_));
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
     if (TQRPrinter* printer = report_->QRPrinter()) printer->Progress(percent);
@@ -297,7 +296,8 @@ void TQRCustomController::ExecuteRecords() {
     while (more) {
         if (Cancelled()) return;
         ++detailNumber_;
-        if (numberConstant_ != nullptr) report.Functions().StoreInteger(numberConstant_, detailNumber_);
+        if (numberConstant_ != nullptr)
+            report.Functions().StoreInteger(numberConstant_, detailNumber_);
         PrintGroupHeaders();
         for (TQRCustomController* c : before_) c->Execute();
         report.EmitBand(detail_);

@@ -90,7 +90,8 @@ void TQRShape::Print(int offsetX, int offsetY) {
     const Rect rect{printer->ToDeviceX(left), printer->ToDeviceY(top),
                     printer->ToDeviceX(left + size.Width()),
                     printer->ToDeviceY(top + size.Height())};
-    if (TQRExportFilter* filter = report->ExportFilter()) filter->Printable(*this, rect.left, rect.top);
+    if (TQRExportFilter* filter = report->ExportFilter())
+        filter->Printable(*this, rect.left, rect.top);
     if (!report->PageDrawing() || !Enabled()) return;
 
     // The middle line's position, or the rounded corner's size in device units.

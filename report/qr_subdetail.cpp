@@ -93,7 +93,8 @@ bool TQRSubDetailGroupBands::HasHeader() const {
 void TQRSubDetailGroupBands::SetHasHeader(bool value) {
     TQRBand* band = owner_.HeaderBand();
     if (value && band == nullptr && owner_.ParentReport() != nullptr) {
-        owner_.SetHeaderBand(&owner_.ParentReport()->CreateStandardBand(TQRBandType::rbGroupHeader));
+        owner_.SetHeaderBand(
+            &owner_.ParentReport()->CreateStandardBand(TQRBandType::rbGroupHeader));
     } else if (!value && band != nullptr) {
         band->Parent()->DeleteChild(*band);
     }
@@ -106,7 +107,8 @@ bool TQRSubDetailGroupBands::HasFooter() const {
 void TQRSubDetailGroupBands::SetHasFooter(bool value) {
     TQRBand* band = owner_.FooterBand();
     if (value && band == nullptr && owner_.ParentReport() != nullptr) {
-        owner_.SetFooterBand(&owner_.ParentReport()->CreateStandardBand(TQRBandType::rbGroupFooter));
+        owner_.SetFooterBand(
+            &owner_.ParentReport()->CreateStandardBand(TQRBandType::rbGroupFooter));
     } else if (!value && band != nullptr) {
         band->Parent()->DeleteChild(*band);
     }

@@ -140,8 +140,7 @@ Figures Run(const std::string& file, int records) {
     const auto start = Clock::now();
     report.GenerateReport(false);
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    figures.allocationsPerRecord =
-        static_cast<double>(allocations - allocationsBefore) / records;
+    figures.allocationsPerRecord = static_cast<double>(allocations - allocationsBefore) / records;
     figures.peakAboveKiB = StatusKiB("VmHWM:") - baseline;
     figures.pages = report.QRPrinter()->PageTotal();
     if (report.Controller().DetailNumber() != records) {
@@ -160,9 +159,10 @@ int main(int argc, char** argv) {
     const char* tmp = std::getenv("TMPDIR");
     const std::string file = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
                              "/quillon-data-report-bench-" + std::to_string(getpid()) + ".db";
-    std::printf("Data-driven report: detail per record, group header and footer total per "
-                "%d records, page header, summary\n",
-                records / groups);
+    std::printf(
+        "Data-driven report: detail per record, group header and footer total per "
+        "%d records, page header, summary\n",
+        records / groups);
     std::printf("%9s %7s %8s %10s %12s %12s\n", "records", "pages", "seconds", "records/s",
                 "peak KiB", "allocs/rec");
     for (const int count : {records / 10, records}) {

@@ -67,8 +67,8 @@ TEST_F(SqliteDataset, FieldsFollowTheValuesAndTheirDeclaredTypes) {
 
     // Row 2: NULLs read as their declared type's empty value.
     query.Next();
-    const std::vector<TQRFieldType> types{ftInteger, ftInteger, ftFloat, ftString, ftDate,
-                                          ftBoolean};
+    const std::vector<TQRFieldType> types{ftInteger, ftInteger, ftFloat,
+                                          ftString,  ftDate,    ftBoolean};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(query.FieldType(i), types[static_cast<std::size_t>(i)]);
     EXPECT_EQ(query.FieldInteger(1), 0);
     EXPECT_EQ(query.FieldText(3), "");
@@ -166,8 +166,7 @@ TEST_F(SqliteDataset, BadSqlIsRefusedWithTheDatabasesMessage) {
         }
         EXPECT_FALSE(query.Active());
     }
-    EXPECT_EQ(testing::QueryRows(file_, "SELECT COUNT(*) FROM t"),
-              std::vector<std::string>{"3"});
+    EXPECT_EQ(testing::QueryRows(file_, "SELECT COUNT(*) FROM t"), std::vector<std::string>{"3"});
 }
 
 TEST_F(SqliteDataset, AnErrorInTheMiddleOfAWalkClosesTheQueryForAnotherTry) {

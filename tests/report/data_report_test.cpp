@@ -31,7 +31,8 @@ using Pages = std::vector<Strings>;
 // Every text of every page, in order.
 Strings AllStrings(TQRPrinter& printer) {
     Strings all;
-    for (const Strings& page : PageStrings(printer)) all.insert(all.end(), page.begin(), page.end());
+    for (const Strings& page : PageStrings(printer))
+        all.insert(all.end(), page.begin(), page.end());
     return all;
 }
 
@@ -173,15 +174,15 @@ TEST_F(DataReport, SubDetailsPrintBeforeAndAfterTheDetailForEachMasterRecord) {
     group.SetName("LineGroup");
     group.SetMaster(&after);
 
-    EXPECT_EQ(AllStrings(Generate(report_)),
-              (Strings{"title", "a1", "a2", "D1", "bh", "gx", "x", "/gx", "gy", "y", "/gy", "bf",
-                       "a1", "a2", "D2", "bh", "gx", "x", "/gx", "gy", "y", "/gy", "bf", "sum"}));
+    EXPECT_EQ(
+        AllStrings(Generate(report_)),
+        (Strings{"title", "a1", "a2", "D1", "bh", "gx", "x",   "/gx", "gy", "y",   "/gy", "bf",
+                 "a1",    "a2", "D2", "bh", "gx", "x",  "/gx", "gy",  "y",  "/gy", "bf",  "sum"}));
     // The band list shows the same order.
     std::vector<std::string> names;
     for (const TQRCustomBand* band : report_.BandList()) names.push_back(band->Name());
-    EXPECT_EQ(names, (Strings{"TitleBand1", "SubA", "DetailBand1", "GroupHeaderBand1",
-                              "LineGroup", "SubB", "GroupFooterBand2", "GroupFooterBand1",
-                              "SummaryBand1"}));
+    EXPECT_EQ(names, (Strings{"TitleBand1", "SubA", "DetailBand1", "GroupHeaderBand1", "LineGroup",
+                              "SubB", "GroupFooterBand2", "GroupFooterBand1", "SummaryBand1"}));
     EXPECT_EQ(report_.Functions().Result("SUBA").AsInteger(), 0) << "0 outside a run";
 
     after.Bands().SetHasFooter(false);
@@ -225,8 +226,8 @@ TEST_F(DataReport, AggregatesFollowTheMasterAndResetAfterPrintWhenAsked) {
     TQRExpr& total = AddExpr(*report_.Bands().SummaryBand(), "'total ' + SUM([v])");
     total.SetMaster(&report_);
 
-    const Strings expected{"A",     "1", "2", "per group 3", "running 3", "B",       "3",
-                           "4",     "per group 7", "running 10", "4",         "total 10"};
+    const Strings expected{"A", "1", "2",           "per group 3", "running 3", "B",
+                           "3", "4", "per group 7", "running 10",  "4",         "total 10"};
     EXPECT_EQ(AllStrings(Generate(report_)), expected);
     EXPECT_EQ(AllStrings(Generate(report_)), expected) << "a new run starts from 0";
 
@@ -343,8 +344,7 @@ TEST_F(DataReport, AForcedPageRightAfterTheTitleOrColumnHeaderIsIgnoredOnce) {
     BandWith(report_, TQRBandType::rbTitle, "'T'");
     EXPECT_EQ(PageStrings(Generate(report_)), (Pages{{"T", "1"}, {"2"}, {"3"}}));
     BandWith(report_, TQRBandType::rbColumnHeader, "'CH'");
-    EXPECT_EQ(PageStrings(Generate(report_)),
-              (Pages{{"T", "CH", "1"}, {"CH", "2"}, {"CH", "3"}}));
+    EXPECT_EQ(PageStrings(Generate(report_)), (Pages{{"T", "CH", "1"}, {"CH", "2"}, {"CH", "3"}}));
 }
 
 TEST_F(DataReport, GroupHeadersAskedForAreReprintedOnEachNewPage) {

@@ -52,19 +52,18 @@ Primitives PrimitivesOf(const PagePicture& picture) {
                 break;
             case emf::kRectangle:
                 if (!nullPen) {
-                    found.push_back(Box("rect", I32(r, 8), I32(r, 12), I32(r, 16) + 1,
-                                        I32(r, 20) + 1));
+                    found.push_back(
+                        Box("rect", I32(r, 8), I32(r, 12), I32(r, 16) + 1, I32(r, 20) + 1));
                 }
                 break;
             case emf::kEllipse:
-                found.push_back(Box("ellipse", I32(r, 8), I32(r, 12), I32(r, 16) + 1,
-                                    I32(r, 20) + 1));
+                found.push_back(
+                    Box("ellipse", I32(r, 8), I32(r, 12), I32(r, 16) + 1, I32(r, 20) + 1));
                 break;
             case emf::kRoundRect:
-                found.push_back(Box("roundrect", I32(r, 8), I32(r, 12), I32(r, 16) + 1,
-                                    I32(r, 20) + 1) +
-                                " corner " + std::to_string(I32(r, 24)) + "x" +
-                                std::to_string(I32(r, 28)));
+                found.push_back(
+                    Box("roundrect", I32(r, 8), I32(r, 12), I32(r, 16) + 1, I32(r, 20) + 1) +
+                    " corner " + std::to_string(I32(r, 24)) + "x" + std::to_string(I32(r, 28)));
                 break;
             case emf::kMoveToEx:
                 x = I32(r, 8);

@@ -39,7 +39,8 @@ std::vector<std::string> Split(const std::string& row) {
 
 ShopReport::ShopReport(const std::string& file) : database(file) {
     customers.SetSQL("SELECT id, name FROM customers ORDER BY id");
-    orders.SetSQL("SELECT id, amount, placed FROM orders WHERE customer_id = :CUSTOMER ORDER BY id");
+    orders.SetSQL(
+        "SELECT id, amount, placed FROM orders WHERE customer_id = :CUSTOMER ORDER BY id");
     customers.Open();
     orders.Open();
 
@@ -82,10 +83,10 @@ std::vector<std::vector<std::string>> ExpectedShopLines(const std::string& file)
         file,
         "SELECT c.name, o.id || ' ' || o.placed, printf('%.2f', o.amount) FROM customers c "
         "JOIN orders o ON o.customer_id = c.id ORDER BY c.id, o.id");
-    const std::vector<std::string> totals = QueryRows(
-        file,
-        "SELECT c.name, printf('%.2f', SUM(o.amount)) FROM customers c JOIN orders o "
-        "ON o.customer_id = c.id GROUP BY c.id ORDER BY c.id");
+    const std::vector<std::string> totals =
+        QueryRows(file,
+                  "SELECT c.name, printf('%.2f', SUM(o.amount)) FROM customers c JOIN orders o "
+                  "ON o.customer_id = c.id GROUP BY c.id ORDER BY c.id");
     std::size_t next = 0;
     for (const std::string& row : totals) {
         const std::vector<std::string> customer = Split(row);
@@ -97,7 +98,8 @@ std::vector<std::vector<std::string>> ExpectedShopLines(const std::string& file)
         }
         lines.push_back({"Total " + customer[0], customer[1]});
     }
-    lines.push_back({"Grand total", QueryRows(file, "SELECT printf('%.2f', SUM(amount)) FROM orders")[0]});
+    lines.push_back(
+        {"Grand total", QueryRows(file, "SELECT printf('%.2f', SUM(amount)) FROM orders")[0]});
     return lines;
 }
 

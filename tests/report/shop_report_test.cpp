@@ -82,8 +82,9 @@ TEST_F(ShopReportTest, ADatabaseFailingMidWalkEndsTheRunAndTheReportRunsAgain) {
         {"query error", "Customers: integer overflow",
          [](ShopReport& shop) {
              // Customer 12 cannot be computed (rows in table order, read one by one).
-             shop.customers.SetSQL("SELECT id, name, CASE WHEN id = 12 THEN "
-                                   "abs(-9223372036854775807 - 1) END AS boom FROM customers");
+             shop.customers.SetSQL(
+                 "SELECT id, name, CASE WHEN id = 12 THEN "
+                 "abs(-9223372036854775807 - 1) END AS boom FROM customers");
              shop.customers.Open();
          },
          [](ShopReport& shop) {
@@ -139,8 +140,7 @@ TEST_F(ShopReportTest, ADatabaseFailingMidWalkEndsTheRunAndTheReportRunsAgain) {
             printer = &testing::Generate(*shop.report);
             ADD_FAILURE() << "the run ended without an error";
         } catch (const EDatabaseError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
         printer = shop.report->QRPrinter();
         EXPECT_TRUE(shop.report->Available());
