@@ -263,6 +263,10 @@ TQRPrinter::~TQRPrinter() {
     if (impl_->progressWindow) impl_->progressWindow->PrinterDestroyed(*this);
 }
 
+TQRPrinterOwner* TQRPrinter::ParentReport() const {
+    return impl_->owner;
+}
+
 void TQRPrinter::BeginDocument() {
     Impl& d = *impl_;
     // A printer with an open document keeps it untouched: its page and counts stay.

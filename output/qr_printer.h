@@ -22,6 +22,7 @@
 namespace quillon {
 
 class PrinterDevice;
+class TQRExportFilter;
 class TQRPageList;
 
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
@@ -55,6 +56,9 @@ public:
     ~TQRPrinter();
     TQRPrinter(const TQRPrinter&) = delete;
     TQRPrinter& operator=(const TQRPrinter&) = delete;
+
+    // The report that created the printer, or none.
+    TQRPrinterOwner* ParentReport() const;
 
     // --- Documents -----------------------------------------------------------------------
     void BeginDocument();  // EQRError "QRPrinter not ready" unless prsReady
@@ -192,9 +196,9 @@ public:
     void SetPagesFinal(bool final);
 
     // Callbacks installed by the report.
-    std::function<void(TQRPrinter&)> OnPreview;  // replaces the standard preview
-    std::function<void()> OnPrintSetup;          // the report's print dialog
-    std::function<void(TQRPrinter&)> OnExport;   // run an export (filter attached by caller)
+    std::function<void(TQRPrinter&)> OnPreview;      // replaces the standard preview
+    std::function<void()> OnPrintSetup;              // the report's print dialog
+    std::function<void(TQRExportFilter&)> OnExport;  // run an export through the filter
     std::function<void()> OnAfterPreview;
     std::function<void()> OnAfterPrint;
 

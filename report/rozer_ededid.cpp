@@ -273,8 +273,7 @@ int TCustomRozerEdedid::ReportTextHeight(const FontSpec& font) {
 // --- Messages ------------------------------------------------------------------------------
 
 void TCustomRozerEdedid::HandleMessage(const Message& message) {
-    // The preview of a run still in progress is closing: the run stops.
-    if (message.id == kMsgPreviewClosed && !available_) CancelRun();
+    HandleRunModeMessage(message);
 }
 
 // --- TRozerEdedid --------------------------------------------------------------------------

@@ -198,6 +198,20 @@ public:
     // Hands the page's paper, orientation and page range and the report title to `printer`.
     void ApplyPrinterSettings(TQRPrinter& printer);
 
+    // --- Run modes (run_modes.cpp) -------------------------------------------------------
+    // Generates the report into a new report printer shown in the standard preview (or the
+    // OnPreview handler) and returns when that preview has closed. Does nothing while a run
+    // is in progress; a run's error closes the preview, frees the printer and is passed on.
+    void Preview();
+    // The print-again request: generates the report once more straight onto the printer,
+    // with a progress window, keeping the preview's printer.
+    void ReprintToDevice();
+    // The printer set-up of the preview: the print dialog. Tag 1 when it was cancelled, else 0
+    // with the choices in PrinterSettings and DialogSettings.
+    void PrintSetup();
+    // The export of the preview: a run that feeds `filter`, the preview's printer kept.
+    void ExportToFilter(TQRExportFilter& filter);
+
     // --- Generation ----------------------------------------------------------------------
     // One run on the current report printer. Composite: one of several reports printed into
     // one document whose page setup and end belong to the caller. Errors propagate; the
@@ -283,6 +297,10 @@ private:
     };
 
     void RunBody(bool composite);
+    // A new report printer for a run mode (with the after-preview and after-print
+    // notifications), or none while a run is in progress.
+    std::unique_ptr<TQRPrinter> NewRunPrinter();
+    void HandleRunModeMessage(const Message& message);
     void LinkChildren();
     void Prepare();
     void Unprepare();

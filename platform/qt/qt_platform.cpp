@@ -6,6 +6,10 @@
 #include <QScreen>
 
 #include <array>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/core/services.h"
 #include "platform/qt/qt_message_queue.h"
@@ -14,6 +18,23 @@
 #include "platform/qt/qt_text_measurer.h"
 
 namespace quillon {
+
+void PrepareQtEnvironment() {
+    if (std::getenv("XDG_RUNTIME_DIR") != nullptr) return;
+    const char* base = std::getenv("TMPDIR");
+    const std::string root = base != nullptr && *base != '\0' ? base : "/tmp";
+    std::string dir = root + "/quillon-runtime-" + std::to_string(::getuid());
+    ::mkdir(dir.c_str(), 0700);
+    struct stat st {};
+    // Use the folder only when it is really ours and private; else make a fresh one.
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0) {
+        dir = root + "/quillon-runtime-XXXXXX";
+        if (::mkdtemp(dir.data()) == nullptr) return;
+    }
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
 
 namespace {
 

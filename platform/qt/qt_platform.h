@@ -25,6 +25,10 @@ private:
     std::unique_ptr<QtShell> shell_;
 };
 
+// Prepares the process environment before the Q(Gui)Application is made: a private runtime
+// folder (mode 0700) when XDG_RUNTIME_DIR is unset, as the toolkit expects one.
+void PrepareQtEnvironment();
+
 // Installs the Qt services; call once the QApplication exists and keep the result as long as
 // it does. Also registers the fonts that windows designed for Tahoma and MS Sans Serif need,
 // where the system has copies outside fontconfig's folders.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -58,6 +59,108 @@ TEST(QuillonCli, ExplainsItsUsage) {
     EXPECT_EQ(run.status, 2);
     run = RunCli("frobnicate");
     EXPECT_EQ(run.status, 2);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A DOS text of `count` numbered lines with Cyrillic words and a frame byte.
+std::string NumberedDosLines(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) {
+        // "\x8F\xB0\xAE\xA1\xA0" is "Проба" in the DOS code page; 211 prints as "|", 196 as "-".
+        text += "\xD3 \x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + " \xC4\xC4\r\n";
+    }
+    return text;
+}
+
+std::string PdfText(const std::string& pdf) {
+    const std::string command = "pdftotext -layout -enc UTF-8 " + pdf + " - 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    std::size_t n;
+    while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    if (pipe != nullptr) ::pclose(pipe);
+    return text;
+}
+
+// The numbers of the "Проба N" lines, page by page (pdftotext ends each page with a form feed).
+std::vector<std::vector<int>> NumbersByPage(const std::string& text) {
+    std::vector<std::vector<int>> pages(1);
+    const std::string word = "Проба ";
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t feed = text.find('\f', at);
+        const std::size_t hit = text.find(word, at);
+        if (feed != std::string::npos && (hit == std::string::npos || feed < hit)) {
+            pages.emplace_back();
+            at = feed + 1;
+            continue;
+        }
+        if (hit == std::string::npos) break;
+        pages.back().push_back(std::stoi(text.substr(hit + word.size())));
+        at = hit + word.size();
+    }
+    while (!pages.empty() && pages.back().empty()) pages.pop_back();
+    return pages;
+}
+
+TEST(QuillonCliPrint, PrintsEveryLineInOrderOnTheExpectedPages) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(150));
+    const CliRun run = RunCli("print " + dir.File("in.txt") + " --pdf " + dir.File("out.pdf"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("3 pages"), std::string::npos) << run.output;
+
+    const std::string text = PdfText(dir.File("out.pdf"));
+    EXPECT_NE(text.find("| Проба 1 --"), std::string::npos) << text.substr(0, 200);
+    // 68 lines fit on an A4 portrait page in Courier New 10 points.
+    const auto pages = NumbersByPage(text);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].size(), 68u);
+    EXPECT_EQ(pages[1].size(), 68u);
+    std::vector<int> all;
+    for (const auto& page : pages) all.insert(all.end(), page.begin(), page.end());
+    ASSERT_EQ(all.size(), 150u);
+    for (int i = 0; i < 150; ++i) EXPECT_EQ(all[static_cast<std::size_t>(i)], i + 1);
+}
+
+TEST(QuillonCliPrint, SavedReportsRenderTheSamePagesAndRanges) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(100));
+    ASSERT_EQ(RunCli("print " + dir.File("in.txt") + " --landscape --compress --qrp " + dir.File("r.qrp")).status, 0);
+    CliRun run = RunCli("render " + dir.File("r.qrp") + " --pages 2-3 --pdf " + dir.File("r.pdf"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("3 pages"), std::string::npos) << run.output;  // 46 lines a page
+    const auto pages = NumbersByPage(PdfText(dir.File("r.pdf")));
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].front(), 47);
+    EXPECT_EQ(pages[1].back(), 100);
+
+    run = RunCli("render " + dir.File("r.qrp") + " --pages 4-9 --pdf " + dir.File("none.pdf"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(testing::FileExists(dir.File("none.pdf")));
+}
+
+TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(10));
+    ASSERT_EQ(RunCli("print " + dir.File("in.txt") + " --qrp " + dir.File("r.qrp")).status, 0);
+    std::string bytes = testing::ReadFile(dir.File("r.qrp"));
+    testing::WriteFile(dir.File("cut.qrp"), bytes.substr(0, bytes.size() / 2));
+    for (std::size_t i = 200; i < 260; ++i) bytes[i] = '\xFF';
+    testing::WriteFile(dir.File("scribbled.qrp"), bytes);
+    for (const char* name : {"cut.qrp", "scribbled.qrp", "missing.qrp"}) {
+        const CliRun run = RunCli("render " + dir.File(name) + " --pdf " + dir.File("out.pdf"));
+        EXPECT_EQ(run.status, 1) << name << ": " << run.output;
+        EXPECT_FALSE(testing::FileExists(dir.File("out.pdf"))) << name;
+    }
+    const CliRun missing = RunCli("print " + dir.File("nothing.txt") + " --pdf " + dir.File("out.pdf"));
+    EXPECT_EQ(missing.output, "File not found.\n");
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(QRPrinterFiles, SavedReportOutlivesItsPrinterAndLoadsBack) {
     {
         TQRPrinter printer;
         printer.OnPrintSetup = [] {};
-        printer.OnExport = [](TQRPrinter&) {};
+        printer.OnExport = [](TQRExportFilter&) {};
         printer.Load(file);
         EXPECT_EQ(printer.State(), TQRPrinterState::prsFinished);
         EXPECT_EQ(printer.PageTotal(), 3);

@@ -1,0 +1,144 @@
+#include "app/cli/print_command.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/transcode/text_file.h"
+#include "expr/environment.h"
+#include "output/qr_printer.h"
+#include "platform/core/printer.h"
+#include "platform/core/services.h"
+#include "platform/qt/qt_pdf_document.h"
+#include "platform/qt/qt_platform.h"
+#include "report/program_report.h"
+
+namespace quillon {
+
+namespace {
+
+// The index of the installed printer named `name`; -1 (the default printer) for no name.
+int PrinterIndexOf(const std::string& name) {
+    if (name.empty()) return -1;
+    const std::vector<std::string> printers = Platform().printers->SharedPrinter().Printers();
+    const auto it = std::find(printers.begin(), printers.end(), name);
+    if (it == printers.end()) throw EPrinterError("Printer \"" + name + "\" is not available");
+    return static_cast<int>(it - printers.begin());
+}
+
+struct PageRange {
+    int first;
+    int last;
+};
+
+// The pages of the job's range that the report has; raises when there are none.
+PageRange RangeOf(const PrintJob& job, int pageTotal) {
+    const int first = std::max(job.firstPage, 1);
+    const int last = job.lastPage > 0 ? std::min(job.lastPage, pageTotal) : pageTotal;
+    if (first > last) {
+        throw EPrinterError("The report has no page in the range " + std::to_string(job.firstPage) +
+                            "-" + std::to_string(job.lastPage));
+    }
+    return {first, last};
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Replays the recorded pages onto the pages of a PDF file, each stretched over its sheet.
+void WritePdf(TQRPrinter& printer, const PrintJob& job) {
+    const PageRange range = RangeOf(job, printer.PageTotal());
+    int width = printer.PaperWidth();
+    int length = printer.PaperLength();
+    if (width <= 0 || length <= 0) {
+        // A paper size the printer settings do not know: take the recorded page's own size.
+        const auto first = printer.PageImage(range.first);
+        width = first->Width() * 254 / kScreenPixelsPerInch;
+        length = first->Height() * 254 / kScreenPixelsPerInch;
+    }
+    QtPdfDocument pdf(job.target, width, length, BaseName(job.input));
+    for (int page = range.first; page <= range.last; ++page) {
+        const auto picture = printer.PageImage(page);
+        Canvas& canvas = pdf.NewPage();
+        if (picture) picture->Play(canvas, pdf.PageRect());
+    }
+    pdf.Finish();
+}
+
+void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
+    if (!printer.HasPrinters()) throw EPrinterError("No printer is installed");
+    const PageRange range = RangeOf(job, printer.PageTotal());
+    printer.SetFirstPage(range.first);
+    printer.SetLastPage(range.last);
+    // The pages are final: printing replays them rather than generating again.
+    printer.SetPagesFinal(true);
+    printer.Print();
+}
+
+void Deliver(TQRPrinter& printer, const PrintJob& job) {
+    switch (job.output) {
+        case PrintOutput::kReportFile:
+            printer.Save(job.target);
+            break;
+        case PrintOutput::kPdf:
+            WritePdf(printer, job);
+            break;
+        case PrintOutput::kPrinter:
+            PrintOnPrinter(printer, job);
+            break;
+        case PrintOutput::kNone:
+            break;
+    }
+}
+
+}  // namespace
+
+int RunPrint(const PrintJob& job) {
+    const auto platform = InstallQtPlatform();
+    CreateGlobalEnvironment("Quillon");
+
+    // The lines, read and normalised as the program's Print button does.
+    std::vector<std::string> lines;
+    DosTextReader reader(job.input);
+    Line line;
+    while (reader.ReadLine(line)) lines.push_back(NormaliseForPrint(line));
+
+    ProgramReport program;
+    TRozerEdedid& report = program.Report();
+    FontSpec font = report.Font();
+    font.face = job.fontName;
+    font.size = job.fontSize;
+    report.SetFont(font);
+    report.Page().SetOrientation(job.landscape ? TPrinterOrientation::poLandscape
+                                               : TPrinterOrientation::poPortrait);
+    if (job.compress) {
+        TRozerEdedidOptions options = report.Options();
+        options.Include(TRozerEdedidOption::Compression);
+        report.SetOptions(options);
+    }
+    if (job.output == PrintOutput::kPrinter) report.PrinterSettings().PrinterIndex = PrinterIndexOf(job.target);
+    program.Memo().SetLines(std::move(lines));
+
+    report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
+    TQRPrinter& printer = *report.QRPrinter();
+    report.GenerateReport();
+    Deliver(printer, job);
+    const int pages = printer.PageTotal();
+    report.SetQRPrinter(nullptr);
+    return pages;
+}
+
+int RunRender(const PrintJob& job) {
+    const auto platform = InstallQtPlatform();
+    TQRPrinter printer(nullptr);
+    // Chosen before loading: selecting a printer reads its settings, loading then sets the
+    // paper the pages were made for.
+    if (job.output == PrintOutput::kPrinter) printer.SelectPrinter(PrinterIndexOf(job.target));
+    printer.Load(job.input);
+    Deliver(printer, job);
+    return printer.PageTotal();
+}
+
+}  // namespace quillon

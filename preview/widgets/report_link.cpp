@@ -1,0 +1,64 @@
+#include "preview/widgets/report_link.h"
+
+#include "output/qr_printer.h"
+#include "report/rozer_ededid.h"
+
+namespace quillon {
+
+namespace {
+
+TCustomRozerEdedid* ReportOf(const TQRPrinter& printer) {
+    return dynamic_cast<TCustomRozerEdedid*>(printer.ParentReport());
+}
+
+Qt::WindowStates QtWindowState(TWindowState state) {
+    switch (state) {
+        case TWindowState::wsMinimized:
+            return Qt::WindowMinimized;
+        case TWindowState::wsMaximized:
+            return Qt::WindowMaximized;
+        default:
+            return Qt::WindowNoState;
+    }
+}
+
+}  // namespace
+
+std::optional<PreviewReportSettings> ReportSettingsOf(const TQRPrinter& printer) {
+    const TCustomRozerEdedid* report = ReportOf(printer);
+    if (report == nullptr) return std::nullopt;
+    PreviewReportSettings s;
+    s.stayOnTop = report->PrevFormStyle() == TFormStyle::fsStayOnTop;
+    s.width = report->PreviewWidth();
+    s.height = report->PreviewHeight();
+    s.windowState = QtWindowState(report->PreviewInitialState());
+    s.showThumbs = report->PrevShowThumbs();
+    s.showSearch = report->PrevShowSearch();
+    s.initialZoom = report->PrevInitialZoom();
+    s.title = report->ReportTitle();
+    s.orientation = report->Page().Orientation();
+    return s;
+}
+
+void TakeReportPrinterChoice(TQRPrinter& printer) {
+    TCustomRozerEdedid* report = ReportOf(printer);
+    // Only choices the user confirmed reach the printer.
+    if (report == nullptr || report->Tag() != 0) return;
+    const TRozerEdedidPrinterSettings& settings = report->PrinterSettings();
+    const TRozerEdedidPrinterSettings& chosen = report->DialogSettings();
+    // Selecting the printer reads its settings afresh; the choices go on top.
+    printer.SelectPrinter(settings.PrinterIndex);
+    printer.SetCopies(settings.Copies);
+    printer.SetDuplex(chosen.Duplex);
+    printer.SetExtendedDuplex(chosen.ExtendedDuplex);
+    printer.SetOutputBin(settings.OutputBin);
+    printer.SetUseCustomBinCode(chosen.CustomBinCode != 0);
+    printer.SetCustomBinCode(chosen.CustomBinCode);
+    printer.SetPrintQuality(chosen.PrintQuality);
+    printer.SetCollate(chosen.Collate);
+    printer.SetColorOption(chosen.ColorOption);
+    printer.SetFirstPage(settings.FirstPage);
+    printer.SetLastPage(settings.LastPage);
+}
+
+}  // namespace quillon

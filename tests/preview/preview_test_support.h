@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "preview/widgets/preview_dialogs.h"
+
+namespace quillon {
+class QtPlatform;
+class TQRPrinter;
+}  // namespace quillon
+
+namespace quillon::testing {
+
+// The QApplication and the Qt services for one test; the headless defaults come back after.
+class ScopedQtPlatform {
+public:
+    ScopedQtPlatform();
+    ~ScopedQtPlatform();
+    ScopedQtPlatform(const ScopedQtPlatform&) = delete;
+    ScopedQtPlatform& operator=(const ScopedQtPlatform&) = delete;
+
+private:
+    std::unique_ptr<QtPlatform> platform_;
+};
+
+// Replaces the dialogs new preview windows open for one test; the real ones come back after.
+// Every dialog fails the test unless the test answers it.
+class ScopedPreviewDialogs {
+public:
+    ScopedPreviewDialogs();
+    ~ScopedPreviewDialogs();
+    ScopedPreviewDialogs(const ScopedPreviewDialogs&) = delete;
+    ScopedPreviewDialogs& operator=(const ScopedPreviewDialogs&) = delete;
+
+    PreviewDialogs& operator*() { return DefaultPreviewDialogs(); }
+    PreviewDialogs* operator->() { return &DefaultPreviewDialogs(); }
+
+private:
+    PreviewDialogs saved_;
+};
+
+// Records one A4 page per entry of `pages` on `printer`, each line of Windows-1251 text in
+// Courier New 10 pt, 15 pixels apart. Leaves the printer finished.
+void RecordTextPages(TQRPrinter& printer, const std::vector<std::vector<std::string>>& pages);
+
+// Lets posted messages and events run, then waits for deleted windows to go.
+void ProcessEvents();
+
+}  // namespace quillon::testing
