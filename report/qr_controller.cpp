@@ -73,6 +73,8 @@ void TQRCustomController::AddController(TQRCustomController& controller, bool pr
 // --- The tree of sub-controllers and groups ------------------------------------------------
 
 void TQRCustomController::CollectTree() {
+    // A run keeps the tree it began with (bands sorted again meanwhile change nothing here).
+    if (prepared_) return;
     before_.clear();
     after_.clear();
     groups_.clear();
@@ -133,6 +135,7 @@ void TQRCustomController::AppendBands(std::vector<TQRCustomBand*>& bands) const 
 // --- Run ------------------------------------------------------------------------------------
 
 void TQRCustomController::Prepare() {
+    prepared_ = true;
     detailNumber_ = 0;
     recordCount_ = 1;
     lastPercent_ = -1;
@@ -158,6 +161,7 @@ void TQRCustomController::Unprepare() {
     numberConstant_ = nullptr;
     inRecords_ = false;
     changing_ = false;
+    prepared_ = false;
 }
 
 bool TQRCustomController::HasData() const {

@@ -137,6 +137,7 @@ private:
     std::vector<TQRPrintable*> clients_;
 
     // Run state.
+    bool prepared_ = false;
     bool inRecords_ = false;  // between the first record's group check and the last footers
     bool changing_ = false;   // group headers or footers of a change are printing
     // The served band's environment constant, which holds the detail number during a run.
