@@ -13,6 +13,11 @@ void TQRMemoryDataset::AppendRecord(std::vector<Cell> cells) {
     records_.push_back(std::move(cells));
 }
 
+void TQRMemoryDataset::ClearRecords() {
+    records_.clear();
+    current_ = 0;
+}
+
 std::string_view TQRMemoryDataset::FieldName(int index) const {
     return index >= 0 && index < FieldCount() ? std::string_view(fields_[index].name) : "";
 }
@@ -22,7 +27,7 @@ TQRFieldType TQRMemoryDataset::FieldType(int index) const {
 }
 
 const TQRMemoryDataset::Cell* TQRMemoryDataset::CurrentCell(int index) const {
-    if (Eof() || index < 0 || index >= FieldCount()) return nullptr;
+    if (!active_ || Eof() || index < 0 || index >= FieldCount()) return nullptr;
     return &records_[current_][index];
 }
 

@@ -8,6 +8,7 @@
 namespace quillon {
 
 class TQRCustomBand;
+class TQRPrintable;
 
 // A rectangle or line that frames and band backgrounds hand to an export filter, in device
 // pixels of the report printer's page.
@@ -41,6 +42,9 @@ public:
     // One printed line at (x, y) in tenths of a millimetre, with the alignment its x refers to.
     virtual void Text(long double x, long double y, const FontSpec& font, Color background,
                       TAlignment alignment, std::string_view text) = 0;
+    // A printable that draws rather than writes (a shape) is printing at (left, top), device
+    // pixels. Filters that take only text and frames leave it alone.
+    virtual void Printable(TQRPrintable& /*printable*/, int /*left*/, int /*top*/) {}
     // A band has printed: its growth on this page and where it started.
     virtual void EndBand(TQRCustomBand& band, long double growth, int startY, int startX) = 0;
     virtual void EndPage() = 0;

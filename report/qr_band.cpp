@@ -205,6 +205,7 @@ long double TQRCustomBand::ChainHeight() const {
     // Linked bands count with their heights in report units; the chain cannot be circular,
     // but a band is counted once whatever happens.
     long double height = BandHeight();
+    if (linkBand_ == nullptr) return height;  // the common case costs nothing per record
     std::vector<const TQRCustomBand*> seen{this};
     for (const TQRCustomBand* p = linkBand_; p != nullptr; p = p->linkBand_) {
         if (std::find(seen.begin(), seen.end(), p) != seen.end()) break;

@@ -53,6 +53,12 @@ void TQRCustomLabel::SetCaption(std::string caption) {
     Repaint();
 }
 
+void TQRCustomLabel::SetPrintText(std::string_view text) {
+    if (text == printText_) return;
+    printText_.assign(text);
+    layoutValid_ = false;
+}
+
 void TQRCustomLabel::SetLines(std::vector<std::string> lines) {
     lines_ = std::move(lines);
     Invalidate();

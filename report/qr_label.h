@@ -79,6 +79,9 @@ public:
 protected:
     TQRCustomLabel(TComponent* owner, bool captionBased);
 
+    // Sets the text the next layout reads, for one print (caption-based classes).
+    void SetPrintText(std::string_view text);
+
     // Width of `line` in screen pixels at the report's zoom.
     int MeasureLine(std::string_view line);
     void BreakSourceLine(std::string_view text);

@@ -8,11 +8,11 @@ ReportFunctions::~ReportFunctions() {
     EndRun();
 }
 
-void ReportFunctions::BeginRun(std::string_view title) {
+void ReportFunctions::BeginRun(std::string_view title, const TQRDatasetList& datasets) {
     EndRun();
     GlobalEnvironment().Compile();
     globalPrepared_ = true;
-    datasets_.clear();
+    datasets_ = datasets;
     environment_->SetDatasetList(&datasets_);
     environment_->Compile();
     prepared_ = true;

@@ -21,9 +21,9 @@ public:
 
     TQREvEnvironment& Environment() { return *environment_; }
 
-    // Prepares the global environment and this one (with the run's dataset list) and sets
-    // REPORTTITLE to `title`.
-    void BeginRun(std::string_view title);
+    // Prepares the global environment and this one (with the run's datasets, which the
+    // environment's Datasets list holds until EndRun) and sets REPORTTITLE to `title`.
+    void BeginRun(std::string_view title, const TQRDatasetList& datasets = {});
     void SetPageNumber(std::int32_t page);
     void SetColumnNumber(std::int32_t column);
     // Unprepares what BeginRun prepared; safe when BeginRun did not run or failed.

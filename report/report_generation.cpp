@@ -146,7 +146,10 @@ void TCustomRozerEdedid::GenerateReport(bool composite) {
 
 void TCustomRozerEdedid::Prepare() {
     controller_->CollectTree();
-    functions_.BeginRun(reportTitle_);
+    // The datasets whose fields the run's expressions may name.
+    TQRDatasetList datasets;
+    controller_->CollectDatasets(datasets);
+    functions_.BeginRun(reportTitle_, datasets);
     controller_->Prepare();
     PreparePrintables();
 }
@@ -187,6 +190,7 @@ void TCustomRozerEdedid::RunBody(bool composite) {
         controller_->SetDetail(bands_.DetailBand());
         controller_->SetFooter(bands_.SummaryBand());
         controller_->OnNeedData = OnNeedData;
+        controller_->SetPrintIfEmpty(printIfEmpty_);
         if (composite) {
             page_.SetOrientation(printer.Orientation());
             page_.SetPaperSize(printer.PaperSize());
@@ -221,10 +225,13 @@ void TCustomRozerEdedid::RunBody(bool composite) {
             if (exportFilter_ != nullptr) exportFilter_->Finish();
         }
     } catch (...) {
-        // The run's own error is the one that matters; a failure while closing down after
-        // it would only hide it.
+        // An incomplete document is never handed on (a printer would print half a report):
+        // it is aborted. The run's own error is the one that matters; a failure while closing
+        // down after it would only hide it.
         try {
-            leave();
+            SetUnits(savedUnits);
+            if (prepared) Unprepare();
+            if (documentBegun || cancelled_) printer.AbortDocument();
         } catch (...) {
         }
         throw;

@@ -193,6 +193,7 @@ void TCustomRozerEdedid::SortBands() {
     controller_->SetHeader(firstOf(TQRBandType::rbTitle));
     controller_->SetDetail(firstOf(TQRBandType::rbDetail));
     controller_->SetFooter(firstOf(TQRBandType::rbSummary));
+    controller_->CollectTree();
     std::vector<TQRCustomBand*> controllerBands;
     controller_->AppendBands(controllerBands);
     for (TQRCustomBand* band : controllerBands) add(band);

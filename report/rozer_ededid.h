@@ -142,6 +142,9 @@ public:
     void SortBands();
 
     TQRCustomController& Controller() { return *controller_; }
+    // The records of the report's body (not owned): the controller walks it when it is open.
+    TQRDataset* DataSet() const { return controller_->DataSet(); }
+    void SetDataSet(TQRDataset* dataSet) { controller_->SetDataSet(dataSet); }
     // The report's environment: PAGENUMBER, COLUMNNUMBER and REPORTTITLE follow a run.
     TQREvEnvironment& Functions() { return functions_.Environment(); }
 
