@@ -26,6 +26,7 @@
 #include "report/export_filter_library.h"
 #include "report/print_setup.h"
 #include "report/program_report.h"
+#include "report/qr_expr.h"
 #include "tests/preview/preview_test_support.h"
 
 namespace quillon {
@@ -177,6 +178,36 @@ TEST_F(ReportPreviewTest, ClosingTheWindowDuringTheRunCancelsIt) {
     report().Preview();
     EXPECT_FALSE(report().Cancelled());
     EXPECT_EQ(afterPreview, 2);
+}
+
+TEST_F(ReportPreviewTest, ClosingTheWindowDuringARunOverRecordsStopsBeforeTheNextRecord) {
+    // A report over records lets the window's messages run once per record; the user closes
+    // the window after record 40 of 100000.
+    TRozerEdedid report;
+    TQRBand& detail = report.CreateStandardBand(TQRBandType::rbDetail);
+    detail.Insert(std::make_unique<TQRExpr>(detail.Owner())).SetExpression("'Record ' + STR(COUNT)");
+    int given = 0;
+    QPointer<TQRStandardPreview> window;
+    report.OnNeedData = [&](TComponent&, bool& more) {
+        more = ++given <= 100000;
+        if (given == 40) {
+            window = dynamic_cast<TQRStandardPreview*>(report.QRPrinter()->PreviewWindow());
+            ASSERT_FALSE(window.isNull());
+            QTimer::singleShot(0, window.data(), [&] { window->close(); });
+        }
+    };
+    int afterPreview = 0;
+    report.AfterPreview = [&](TCustomRozerEdedid&) { ++afterPreview; };
+    report.Preview();
+    EXPECT_TRUE(report.Cancelled());
+    // The close runs with the messages of the next record, and the loop stops there.
+    EXPECT_GE(given, 40);
+    EXPECT_LT(given, 45);
+    EXPECT_EQ(report.QRPrinter(), nullptr);
+    EXPECT_EQ(afterPreview, 1);
+    EXPECT_TRUE(report.Available());
+    ProcessEvents();
+    EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(ReportPreviewTest, AFailedRunClosesThePreviewAndFreesThePrinter) {
