@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/transcode/text_file.h"
+#include "bench/support/bench_support.h"
 
 extern char** environ;
 
@@ -34,31 +35,9 @@ void GenerateDosText(const std::string& path, std::size_t bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) std::exit(1);
     std::mt19937 random(7);
-    std::string line;
     std::size_t written = 0;
     while (written < bytes) {
-        line.clear();
-        const std::size_t length = 60 + random() % 61;
-        const int kind = static_cast<int>(random() % 10);
-        if (kind == 0) {  // a frame line
-            line += static_cast<char>(195);
-            while (line.size() < length - 1) line += static_cast<char>(196);
-            line += static_cast<char>(180);
-        } else {
-            line += static_cast<char>(211);
-            while (line.size() < length - 1) {
-                const int word = static_cast<int>(random() % 8);
-                const std::size_t wordLength = 2 + random() % 9;
-                for (std::size_t i = 0; i < wordLength && line.size() < length - 1; ++i) {
-                    if (word < 5) line += static_cast<char>(128 + random() % 64);  // letters
-                    else if (word < 7) line += static_cast<char>('0' + random() % 10);
-                    else line += static_cast<char>('a' + random() % 26);
-                }
-                if (line.size() < length - 1) line += ' ';
-            }
-            line += static_cast<char>(211);
-        }
-        line += "\r\n";
+        const std::string line = quillon::bench::RandomDosLine(random, static_cast<char>(211)) + "\r\n";
         std::fwrite(line.data(), 1, line.size(), f);
         written += line.size();
     }

@@ -21,6 +21,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include "bench/support/bench_support.h"
 #include "database/sqlite_dataset.h"
 #include "report/qr_expr.h"
 #include "report/qr_group.h"
@@ -28,41 +29,9 @@
 
 namespace {
 
-// Counts every allocation of the process.
-std::size_t allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-
-namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace quillon;
-
-long StatusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t keyLength = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength + 1);
-    }
-    return -1;
-}
-
-void ResetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 void Execute(sqlite3* db, const char* sql) {
     char* error = nullptr;
@@ -134,14 +103,14 @@ Figures Run(const std::string& file, int records) {
 
     Figures figures;
     figures.records = records;
-    ResetPeak();
-    const long baseline = StatusKiB("VmRSS:");
-    const std::size_t allocationsBefore = allocations;
+    bench::ResetPeak();
+    const long baseline = bench::StatusKiB("VmRSS:");
+    const long long allocationsBefore = bench::AllocationCount();
     const auto start = Clock::now();
     report.GenerateReport(false);
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    figures.allocationsPerRecord = static_cast<double>(allocations - allocationsBefore) / records;
-    figures.peakAboveKiB = StatusKiB("VmHWM:") - baseline;
+    figures.allocationsPerRecord = static_cast<double>(bench::AllocationCount() - allocationsBefore) / records;
+    figures.peakAboveKiB = bench::StatusKiB("VmHWM:") - baseline;
     figures.pages = report.QRPrinter()->PageTotal();
     if (report.Controller().DetailNumber() != records) {
         std::fprintf(stderr, "printed %d of %d records\n", report.Controller().DetailNumber(),

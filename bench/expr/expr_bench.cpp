@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "bench/support/bench_support.h"
 #include "expr/environment.h"
 #include "expr/evaluator.h"
 #include "expr/format_settings.h"
@@ -17,23 +18,6 @@
 
 namespace {
 
-std::atomic<long long> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-
-namespace {
 
 using namespace quillon;
 using Clock = std::chrono::steady_clock;
@@ -84,7 +68,7 @@ int main(int argc, char** argv) {
         evaluator.Restart();
         (void)evaluator.Result();  // first evaluation outside the measurement
         orders.First();
-        const long long before = g_allocations.load();
+        const long long before = bench::AllocationCount();
         const auto start = Clock::now();
         for (long i = 0; i < evaluations; ++i) {
             if (bench.aggregate) {
@@ -95,7 +79,7 @@ int main(int argc, char** argv) {
             sink += static_cast<int>(evaluator.Result().Text().size());
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        const long long allocations = g_allocations.load() - before;
+        const long long allocations = bench::AllocationCount() - before;
         std::printf("%-28s %16.0f %22.3f\n", bench.label, evaluations / seconds,
                     static_cast<double>(allocations) / static_cast<double>(evaluations));
     }

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_support.h"
 #include "app/transcode/text_file.h"
 #include "app/transcode/transcode.h"
 #include "platform/core/cp1251.h"
@@ -50,50 +51,12 @@ void GenerateDosText(const std::string& dosPath, const std::string& utf8Path, in
     std::ofstream dos(dosPath, std::ios::binary);
     std::ofstream utf8(utf8Path, std::ios::binary);
     std::mt19937 random(11);
-    std::string line;
     for (int n = 0; n < lines; ++n) {
-        line.clear();
-        const std::size_t length = 60 + random() % 61;
-        if (random() % 10 == 0) {
-            line += static_cast<char>(195);
-            while (line.size() < length - 1) line += static_cast<char>(196);
-            line += static_cast<char>(180);
-        } else {
-            line += static_cast<char>(179);
-            while (line.size() < length - 1) {
-                const int word = static_cast<int>(random() % 8);
-                const std::size_t wordLength = 2 + random() % 9;
-                for (std::size_t i = 0; i < wordLength && line.size() < length - 1; ++i) {
-                    if (word < 5)
-                        line += static_cast<char>(128 + random() % 64);
-                    else if (word < 7)
-                        line += static_cast<char>('0' + random() % 10);
-                    else
-                        line += static_cast<char>('a' + random() % 26);
-                }
-                if (line.size() < length - 1) line += ' ';
-            }
-            line += static_cast<char>(179);
-        }
+        // The bar byte 179 is a letter of the code page: these lines keep their letters.
+        const std::string line = quillon::bench::RandomDosLine(random, static_cast<char>(179));
         dos << line << "\r\n";
         utf8 << quillon::Cp1251ToUtf8(quillon::NormaliseForPrint(line)) << '\n';
     }
-}
-
-// kB from a "Key:   1234 kB" line of /proc/self/status.
-long StatusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t keyLength = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength + 1);
-    }
-    return -1;
-}
-
-// Resets the peak resident size to the present one.
-void ResetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 struct Run {
@@ -108,8 +71,8 @@ struct Run {
 Run GenerateOnce(const std::string& dosPath, int lines) {
     Run run;
     run.lines = lines;
-    ResetPeak();
-    run.baselineKiB = StatusKiB("VmRSS:");
+    quillon::bench::ResetPeak();
+    run.baselineKiB = quillon::bench::StatusKiB("VmRSS:");
 
     quillon::ProgramReport program;
     const auto start = Clock::now();
@@ -127,7 +90,7 @@ Run GenerateOnce(const std::string& dosPath, int lines) {
     run.pages = report.QRPrinter()->PageTotal();
     run.readSeconds = std::chrono::duration<double>(read - start).count();
     run.generateSeconds = std::chrono::duration<double>(generated - read).count();
-    run.peakAboveKiB = StatusKiB("VmHWM:") - run.baselineKiB;
+    run.peakAboveKiB = quillon::bench::StatusKiB("VmHWM:") - run.baselineKiB;
     return run;
 }
 

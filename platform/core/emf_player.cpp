@@ -162,19 +162,6 @@ struct DcState {
     Transform world;
 };
 
-Rect Normalized(const Rect& r) {
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
-}
-
-Rect Intersection(const Rect& a, const Rect& b) {
-    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (r.right < r.left) r.right = r.left;
-    if (r.bottom < r.top) r.bottom = r.top;
-    return r;
-}
-
 int ToPixel(double value) {
     if (std::isnan(value)) return 0;
     return static_cast<int>(std::nearbyint(std::clamp(value, -kMaxCoordinate, kMaxCoordinate)));
@@ -214,7 +201,7 @@ private:
     Rect MapRect(double l, double t, double r, double b) const {
         const Point a = Map(l, t);
         const Point c = Map(r, b);
-        return Normalized({a.x, a.y, c.x, c.y});
+        return NormalizedRect({a.x, a.y, c.x, c.y});
     }
     // Reference-device pixels (regions) to the target.
     Point MapDevice(double x, double y) const {
@@ -644,7 +631,7 @@ void Player::ChangeClip(const std::optional<Rect>& clip) {
 }
 
 void Player::IntersectClip(const Rect& rect) {
-    const Rect clip = state_.clip ? Intersection(*state_.clip, rect) : rect;
+    const Rect clip = state_.clip ? IntersectRects(*state_.clip, rect) : rect;
     if (state_.clip == clip) return;
     canvas_.SetClipRect(rect);
     state_.clip = clip;
@@ -891,7 +878,7 @@ void Player::SelectClipRegion(const Record& r) {
         const std::size_t at = 48 + 16 * std::size_t{i};
         const Point a = MapDevice(r.I32At(at), r.I32At(at + 4));
         const Point b = MapDevice(r.I32At(at + 8), r.I32At(at + 12));
-        const Rect part = Normalized({a.x, a.y, b.x, b.y});
+        const Rect part = NormalizedRect({a.x, a.y, b.x, b.y});
         box = box ? Rect{std::min(box->left, part.left), std::min(box->top, part.top),
                          std::max(box->right, part.right), std::max(box->bottom, part.bottom)}
                   : part;

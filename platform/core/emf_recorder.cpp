@@ -45,19 +45,6 @@ constexpr std::size_t kMaxTextRun = 1 << 20;
 constexpr std::uint32_t kTextAlignMask = kTaCenter | kTaBaseline | kTaRtlReading;
 constexpr unsigned kTextOptionsMask = kEtoOpaque | kEtoClipped | kEtoRtlReading;
 
-Rect Normalized(const Rect& r) {
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
-}
-
-Rect Intersection(const Rect& a, const Rect& b) {
-    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (r.right < r.left) r.right = r.left;
-    if (r.bottom < r.top) r.bottom = r.top;
-    return r;
-}
-
 std::uint32_t U(int value) {
     return static_cast<std::uint32_t>(value);
 }
@@ -261,8 +248,8 @@ void EmfRecordingCanvas::TextOutW(int x, int y, std::u16string_view text, const 
 
 void EmfRecordingCanvas::SetClipRect(const Rect& rect) {
     if (!Drawing()) return;
-    const Rect r = Normalized(rect);
-    const Rect clip = clip_ ? Intersection(*clip_, r) : r;
+    const Rect r = NormalizedRect(rect);
+    const Rect clip = clip_ ? IntersectRects(*clip_, r) : r;
     if (clip_ && clip == *clip_) return;  // the rectangle holds the whole clip already
     AppendRect(emf::kIntersectClipRect, r);
     clip_ = clip;
@@ -276,7 +263,7 @@ void EmfRecordingCanvas::RemoveClip() {
 
 void EmfRecordingCanvas::FillRect(const Rect& rect) {
     if (!Drawing() || brush_.style == BrushStyle::bsClear) return;
-    const Rect r = Normalized(rect);
+    const Rect r = NormalizedRect(rect);
     if (r.right == r.left || r.bottom == r.top) return;
     // A rectangle without outline fills one pixel less than its inclusive box, which is
     // exactly the area of a fill up to (excluding) right and bottom.
@@ -287,7 +274,7 @@ void EmfRecordingCanvas::FillRect(const Rect& rect) {
 
 void EmfRecordingCanvas::Rectangle(const Rect& rect) {
     if (!Drawing()) return;
-    const Rect r = Normalized(rect);
+    const Rect r = NormalizedRect(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
     AppendInclusive(emf::kRectangle, r);
@@ -295,7 +282,7 @@ void EmfRecordingCanvas::Rectangle(const Rect& rect) {
 
 void EmfRecordingCanvas::Ellipse(const Rect& rect) {
     if (!Drawing()) return;
-    const Rect r = Normalized(rect);
+    const Rect r = NormalizedRect(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
     AppendInclusive(emf::kEllipse, r);
@@ -303,7 +290,7 @@ void EmfRecordingCanvas::Ellipse(const Rect& rect) {
 
 void EmfRecordingCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight) {
     if (!Drawing()) return;
-    const Rect r = Normalized(rect);
+    const Rect r = NormalizedRect(rect);
     RealizePen(pen_);
     RealizeBrush(brush_);
     Append(emf::kRoundRect, {U(r.left), U(r.top), U(r.right) - 1, U(r.bottom) - 1,

@@ -28,6 +28,21 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The same rectangle with left <= right and top <= bottom.
+inline Rect NormalizedRect(const Rect& r) {
+    return {r.left < r.right ? r.left : r.right, r.top < r.bottom ? r.top : r.bottom,
+            r.left < r.right ? r.right : r.left, r.top < r.bottom ? r.bottom : r.top};
+}
+
+// The common part of two rectangles; empty (but not inverted) when they do not meet.
+inline Rect IntersectRects(const Rect& a, const Rect& b) {
+    Rect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+           a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
+}
+
 // A colour as the Windows drawing services store it: 0x00BBGGRR.
 using Color = std::uint32_t;
 

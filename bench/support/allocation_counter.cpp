@@ -1,0 +1,22 @@
+// Replaces the global allocation functions with counting ones, for benchmarks that report
+// allocations. Link it into a benchmark to make AllocationCount() count.
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long long> allocations{0};
+}  // namespace
+
+namespace quillon::bench {
+long long AllocationCount() { return allocations.load(std::memory_order_relaxed); }
+}  // namespace quillon::bench
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }

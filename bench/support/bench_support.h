@@ -1,0 +1,26 @@
+#pragma once
+
+// Helpers the benchmarks share: memory figures of the process, a count of its allocations, and
+// realistic DOS text.
+
+#include <cstddef>
+#include <random>
+#include <string>
+
+namespace quillon::bench {
+
+// kB from a "Key:   1234 kB" line of /proc/self/status ("VmRSS:", "VmHWM:"), -1 if absent.
+long StatusKiB(const char* key);
+
+// Resets the peak resident size to the present one.
+void ResetPeak();
+
+// Allocations made by the process so far (operator new), when the benchmark links the
+// counting operators (allocation_counter.cpp); 0 otherwise.
+long long AllocationCount();
+
+// One line of DOS text as reports of the period look: 60 to 120 bytes of Cyrillic words,
+// numbers and Latin words between frame bars (bar byte `bar`), or a frame line of 196s.
+std::string RandomDosLine(std::mt19937& random, char bar);
+
+}  // namespace quillon::bench
