@@ -46,13 +46,13 @@ QFont PixelFont(const char* family, int pixels, bool bold = false) {
     return font;
 }
 
-QFont ToQFont(const FontSpec& spec) {
-    QFont font(QString::fromStdString(spec.face));
-    font.setPointSizeF(spec.size > 0 ? spec.size : kDesignFontSize);
-    font.setBold((spec.style & kFontBold) != 0);
-    font.setItalic((spec.style & kFontItalic) != 0);
-    font.setUnderline((spec.style & kFontUnderline) != 0);
-    font.setStrikeOut((spec.style & kFontStrikeOut) != 0);
+QFont ToQFont(const FontSpec& wanted) {
+    QFont font(QString::fromStdString(wanted.face));
+    font.setPointSizeF(wanted.size > 0 ? wanted.size : kDesignFontSize);
+    font.setBold((wanted.style & kFontBold) != 0);
+    font.setItalic((wanted.style & kFontItalic) != 0);
+    font.setUnderline((wanted.style & kFontUnderline) != 0);
+    font.setStrikeOut((wanted.style & kFontStrikeOut) != 0);
     return font;
 }
 

@@ -566,14 +566,14 @@ void Player::ApplyFont() {
     if (std::isnan(pixels)) pixels = kDefaultFontPixels;
     pixels = std::clamp(pixels, 0.0, kMaxFontPixels);
 
-    FontSpec spec;
-    spec.face = f.face;
-    spec.size = pixels * 72.0 / dpiY_;
-    spec.style = (f.bold ? kFontBold : 0u) | (f.italic ? kFontItalic : 0u) |
+    FontSpec wanted;
+    wanted.face = f.face;
+    wanted.size = pixels * 72.0 / dpiY_;
+    wanted.style = (f.bold ? kFontBold : 0u) | (f.italic ? kFontItalic : 0u) |
                  (f.underline ? kFontUnderline : 0u) | (f.strikeOut ? kFontStrikeOut : 0u);
-    spec.color = state_.textColor;
-    spec.charset = f.charset;
-    if (!(canvas_.Font() == spec)) canvas_.SetFont(spec);
+    wanted.color = state_.textColor;
+    wanted.charset = f.charset;
+    if (!(canvas_.Font() == wanted)) canvas_.SetFont(wanted);
 }
 
 void Player::ApplyPen() {

@@ -26,13 +26,13 @@ int WholePixels(qreal advance) {
 
 }  // namespace
 
-FontFace::FontFace(const FontSpec& spec, int pixelSize) {
-    font_.setFamily(QString::fromStdString(spec.face));
+FontFace::FontFace(const FontSpec& wanted, int pixelSize) {
+    font_.setFamily(QString::fromStdString(wanted.face));
     font_.setPixelSize(pixelSize < 1 ? 1 : pixelSize);
-    font_.setBold((spec.style & kFontBold) != 0);
-    font_.setItalic((spec.style & kFontItalic) != 0);
-    font_.setUnderline((spec.style & kFontUnderline) != 0);
-    font_.setStrikeOut((spec.style & kFontStrikeOut) != 0);
+    font_.setBold((wanted.style & kFontBold) != 0);
+    font_.setItalic((wanted.style & kFontItalic) != 0);
+    font_.setUnderline((wanted.style & kFontUnderline) != 0);
+    font_.setStrikeOut((wanted.style & kFontStrikeOut) != 0);
     font_.setKerning(false);
     rawFonts_.push_back(QRawFont::fromFont(font_));
     const QFontMetrics metrics(font_);
@@ -129,13 +129,13 @@ void ReleaseFaces() {
 
 }  // namespace
 
-FontFace& FaceFor(const FontSpec& spec, int dpi) {
+FontFace& FaceFor(const FontSpec& wanted, int dpi) {
     auto& faces = Faces();
     if (faces.empty()) qAddPostRoutine(ReleaseFaces);
-    const int pixels = FontPixelSize(spec.size, dpi);
-    const unsigned style = spec.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
-    auto& face = faces[FaceKey{spec.face, pixels, style}];
-    if (!face) face = std::make_unique<FontFace>(spec, pixels);
+    const int pixels = FontPixelSize(wanted.size, dpi);
+    const unsigned style = wanted.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
+    auto& face = faces[FaceKey{wanted.face, pixels, style}];
+    if (!face) face = std::make_unique<FontFace>(wanted, pixels);
     return *face;
 }
 

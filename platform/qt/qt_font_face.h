@@ -28,7 +28,7 @@ struct PlacedGlyph {
 // never expanded. Characters the font lacks come from a fallback family chosen by fontconfig.
 class FontFace {
 public:
-    FontFace(const FontSpec& spec, int pixelSize);
+    FontFace(const FontSpec& wanted, int pixelSize);
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
 
@@ -50,8 +50,8 @@ private:
     std::unordered_map<char32_t, PlacedGlyph> cache_;
 };
 
-// The face for a font at a resolution: FontPixelSize(spec.size, dpi) pixels. Faces are kept for
+// The face for a font at a resolution: FontPixelSize(wanted.size, dpi) pixels. Faces are kept for
 // the life of the program (a report uses a handful); the GUI thread only.
-FontFace& FaceFor(const FontSpec& spec, int dpi);
+FontFace& FaceFor(const FontSpec& wanted, int dpi);
 
 }  // namespace quillon
