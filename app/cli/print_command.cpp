@@ -120,6 +120,14 @@ int RunPrint(const PrintJob& job) {
     }
     if (job.output == PrintOutput::kPrinter) report.PrinterSettings().PrinterIndex = PrinterIndexOf(job.target);
     program.Memo().SetLines(std::move(lines));
+    if (job.maxPages > 0) {
+        // Checked as each page starts, so an endless stream stops at the limit.
+        report.OnStartPage = [&job](TCustomRozerEdedid& sender) {
+            if (sender.PageNumber() > job.maxPages) {
+                throw EQRError("The report has more than " + std::to_string(job.maxPages) + " pages");
+            }
+        };
+    }
 
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();

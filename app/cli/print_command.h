@@ -17,6 +17,7 @@ struct PrintJob {
     bool compress = false;
     int firstPage = 0;          // 0: from the first page
     int lastPage = 0;           // 0: to the last page
+    int maxPages = 0;           // more pages than this end the run with an error; 0: no limit
 };
 
 // Reads the text file as the program's Print does, generates the program's report into

@@ -1,0 +1,95 @@
+#include "app/backend/backend.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/backend/backend_error.h"
+#include "app/backend/destination_queue.h"
+#include "app/backend/device_uri.h"
+#include "app/backend/job_input.h"
+#include "app/backend/job_options.h"
+#include "app/backend/queue_description.h"
+#include "app/backend/termination.h"
+
+namespace quillon {
+
+namespace {
+
+void Message(const char* kind, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", kind, text.c_str());
+    std::fflush(stderr);
+}
+
+const char* Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const JobLimits& limits,
+             const TerminationSignal& termination) {
+    const char* uri = Environment("DEVICE_URI");
+    const std::string destination = DestinationOf(uri != nullptr ? uri : argv[0]);
+    if (const char* printer = Environment("PRINTER"); printer != nullptr && destination == printer) {
+        throw EBackendError(CUPS_BACKEND_STOP, "The queue forwards to itself; give another queue in its device URI");
+    }
+    const JobOptions options = ReadJobOptions(argv[4], argv[5], ReadQueueDescription(Environment("PPD")));
+
+    const char* temporary = Environment("TMPDIR");
+    WorkFolder folder(temporary != nullptr ? temporary : "/tmp");
+    const JobInput input(file, folder.Path(), limits.inputBytes);
+    DestinationQueue queue(destination, {argv[2], argv[3], options.copies, options.forwarded});
+
+    Message("INFO", "Laying out " + std::to_string(input.Size()) + " bytes of DOS text");
+    LayoutProcess process(limits, termination);
+    process.onOutput = [&](std::string_view data) {
+        termination.Check();
+        queue.Write(data);
+    };
+    process.onMessage = [](const std::string& line) { Message("DEBUG", "layout: " + line); };
+    const LayoutUsage usage = process.Run(layout, LayoutArguments(options, limits.pages), input.Descriptor(), folder.Path());
+    Message("DEBUG", "layout used " + std::to_string(usage.cpuSeconds) + " s of processor time and " +
+                         std::to_string(usage.peakKilobytes) + " KB of memory");
+    termination.Check();
+    const int id = queue.Finish();
+    if (id == 0) {
+        Message("INFO", "Nothing to print");
+    } else {
+        Message("INFO", "Sent to \"" + destination + "\" as job " + destination + "-" + std::to_string(id));
+    }
+    return CUPS_BACKEND_OK;
+}
+
+}  // namespace
+
+int RunBackend(int argc, char** argv, const LayoutCommand& layout, const JobLimits& limits) {
+    if (argc == 1) {
+        // Discovery: the URI names no destination, so the administrator completes it.
+        std::printf("network %s \"Unknown\" \"Quillon: DOS printer streams to another queue (%s:/QUEUE)\"\n",
+                    std::string(kBackendScheme).c_str(), std::string(kBackendScheme).c_str());
+        return CUPS_BACKEND_OK;
+    }
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "Usage: %s job-id user title copies options [file]\n", argv[0]);
+        return CUPS_BACKEND_FAILED;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    TerminationSignal termination;
+    try {
+        return PrintJob(argv, argc == 7 ? argv[6] : nullptr, layout, limits, termination);
+    } catch (const EJobCancelled&) {
+        // Every object that held a child, a folder or a destination job has been unwound.
+        Message("INFO", "Job cancelled");
+        termination.Reraise();
+    } catch (const EBackendError& error) {
+        if (termination.Received() != 0) termination.Reraise();
+        Message("ERROR", error.what());
+        return error.Status();
+    } catch (const std::exception& error) {
+        Message("ERROR", error.what());
+        return CUPS_BACKEND_FAILED;
+    }
+}
+
+}  // namespace quillon
