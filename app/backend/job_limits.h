@@ -13,7 +13,7 @@ struct JobLimits {
     int pages = 10000;
     int cpuSeconds = 120;      // processor time of the layout
     int wallSeconds = 600;     // time of the layout, waiting included
-    std::uint64_t memoryBytes = std::uint64_t{1} << 30;  // address space of the layout process
+    std::uint64_t memoryBytes = std::uint64_t{1} << 30;  // address space of the layout; 0: none
     std::uint64_t fileBytes = std::uint64_t{1} << 30;    // largest file the layout may write
 };
 

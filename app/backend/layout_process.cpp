@@ -65,7 +65,7 @@ void SetLimit(int resource, rlim_t soft, rlim_t hard) {
     // One second between the soft limit's SIGXCPU and the hard limit's SIGKILL.
     const auto cpu = static_cast<rlim_t>(limits.cpuSeconds);
     SetLimit(RLIMIT_CPU, cpu, cpu + 1);
-    SetLimit(RLIMIT_AS, limits.memoryBytes, limits.memoryBytes);
+    if (limits.memoryBytes > 0) SetLimit(RLIMIT_AS, limits.memoryBytes, limits.memoryBytes);
     SetLimit(RLIMIT_FSIZE, limits.fileBytes, limits.fileBytes);
     SetLimit(RLIMIT_CORE, 0, 0);
     for (const char* name : {"TMPDIR", "HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
