@@ -60,6 +60,13 @@ void DestinationQueue::Start() {
     int count = 0;
     if (job_.copies > 1) count = cupsAddOption("copies", std::to_string(job_.copies).c_str(), count, &options);
     for (const auto& [name, value] : job_.options) count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
+    // Asked first: creating a job on a missing queue fails with no status that says so.
+    if (cups_dest_t* dest = cupsGetNamedDest(http_, name_.c_str(), nullptr)) {
+        cupsFreeDests(1, dest);
+    } else {
+        cupsFreeOptions(count, options);
+        throw EBackendError(CUPS_BACKEND_STOP, "The destination queue \"" + name_ + "\" does not exist");
+    }
     id_ = cupsCreateJob(http_, name_.c_str(), job_.title.c_str(), count, options);
     cupsFreeOptions(count, options);
     if (id_ == 0) throw Refused(name_, "creating the job");
