@@ -38,7 +38,7 @@ int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const J
 
     const char* temporary = Environment("TMPDIR");
     WorkFolder folder(temporary != nullptr ? temporary : "/tmp");
-    const JobInput input(file, folder.Path(), limits.inputBytes);
+    const JobInput input(file, folder.Path(), limits.inputBytes, termination.Descriptor());
     DestinationQueue queue(destination, {argv[2], argv[3], options.copies, options.forwarded});
 
     Message("INFO", "Laying out " + std::to_string(input.Size()) + " bytes of DOS text");

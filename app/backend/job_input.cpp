@@ -1,6 +1,7 @@
 #include "app/backend/job_input.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <system_error>
 
 #include "app/backend/backend_error.h"
+#include "app/backend/termination.h"
 
 namespace quillon {
 
@@ -46,10 +48,15 @@ EBackendError ReadError(const std::string& what) {
     return EBackendError(CUPS_BACKEND_FAILED, "Cannot read the job: " + what + ": " + std::strerror(errno));
 }
 
-// Copies standard input into `fd`; false when it has more than `maxBytes`.
-bool CopyStandardInput(int fd, std::uint64_t maxBytes, std::uint64_t& size) {
+// Copies standard input into `fd`; false when it has more than `maxBytes`. Raises
+// EJobCancelled as soon as `cancel` becomes readable, however slowly the input comes.
+bool CopyStandardInput(int fd, std::uint64_t maxBytes, int cancel, std::uint64_t& size) {
     std::array<char, 65536> buffer;
     for (;;) {
+        std::array<pollfd, 2> watched = {{{STDIN_FILENO, POLLIN, 0}, {cancel, POLLIN, 0}}};
+        if (::poll(watched.data(), watched.size(), -1) < 0 && errno != EINTR) throw ReadError("standard input");
+        if (watched[1].revents != 0) throw EJobCancelled{};
+        if (watched[0].revents == 0) continue;
         const ssize_t n = ::read(STDIN_FILENO, buffer.data(), buffer.size());
         if (n == 0) return true;
         if (n < 0) {
@@ -93,7 +100,7 @@ WorkFolder::~WorkFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-JobInput::JobInput(const char* path, const std::string& folder, std::uint64_t maxBytes) {
+JobInput::JobInput(const char* path, const std::string& folder, std::uint64_t maxBytes, int cancel) {
     if (path != nullptr) {
         fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) throw ReadError(path);
@@ -102,14 +109,14 @@ JobInput::JobInput(const char* path, const std::string& folder, std::uint64_t ma
         if (fd_ < 0) throw EBackendError(CUPS_BACKEND_FAILED, "Cannot create a file in " + folder + ": " + std::strerror(errno));
     }
     try {
-        Check(path, maxBytes);
+        Read(path, maxBytes, cancel);
     } catch (...) {
         ::close(fd_);
         throw;
     }
 }
 
-void JobInput::Check(const char* path, std::uint64_t maxBytes) {
+void JobInput::Read(const char* path, std::uint64_t maxBytes, int cancel) {
     if (path != nullptr) {
         struct stat info {};
         if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -117,7 +124,7 @@ void JobInput::Check(const char* path, std::uint64_t maxBytes) {
         }
         size_ = static_cast<std::uint64_t>(info.st_size);
     } else {
-        if (!CopyStandardInput(fd_, maxBytes, size_)) size_ = maxBytes + 1;
+        if (!CopyStandardInput(fd_, maxBytes, cancel, size_)) size_ = maxBytes + 1;
         ::lseek(fd_, 0, SEEK_SET);
     }
     if (size_ > maxBytes) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cups/backend.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,6 +19,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -195,6 +199,251 @@ TEST_F(BackendCups, JobOptionsWinOverQueueDefaults) {
     // The job is the user's on the destination too.
     const std::string jobs = cups_->Run("lpstat -W completed -o capture").output;
     EXPECT_TRUE(std::regex_search(jobs, std::regex("capture-" + std::to_string(*job) + " +alice "))) << jobs;
+}
+
+// The user id of every running process whose program is `program`.
+std::vector<uid_t> ProcessOwners(const std::string& program) {
+    std::vector<uid_t> owners;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+        const auto exe = std::filesystem::read_symlink(entry.path() / "exe", ignored);
+        if (ignored || exe != program) continue;
+        struct stat info {};
+        if (::stat(entry.path().c_str(), &info) == 0) owners.push_back(info.st_uid);
+    }
+    return owners;
+}
+
+uid_t LpUser() {
+    const passwd* lp = ::getpwnam("lp");
+    return lp != nullptr ? lp->pw_uid : 0;
+}
+
+TEST_F(BackendCups, TheSchedulerRunsTheBackendAsLp) {
+    // Long enough to be watched while it runs.
+    testing::WriteFile(dir_.File("long.txt"), NumberedLines(60000));
+    ASSERT_EQ(cups_->Run("lp -d dos " + dir_.File("long.txt")).status, 0);
+    std::vector<uid_t> owners;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (owners.empty() && std::chrono::steady_clock::now() < end) {
+        owners = ProcessOwners(cups_->Backend());
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_FALSE(owners.empty()) << "the backend was never seen running";
+    for (const uid_t owner : owners) EXPECT_EQ(owner, LpUser());
+    EXPECT_GT(Inspect(dir_, Received(1, 120).at(0)).pages, 800);
+}
+
+TEST_F(BackendCups, JobsThatAreNotDosTextEndWithoutStoppingTheQueue) {
+    const std::string pdf = Reference(dir_, kFixture).text.empty() ? "" : dir_.File("reference.pdf");
+    ASSERT_FALSE(pdf.empty());
+    // Typed as PDF, the job is refused before it is queued: the queue takes text only.
+    const auto typed = cups_->Run("lp -d dos " + pdf);
+    EXPECT_NE(typed.status, 0);
+    EXPECT_NE(typed.output.find("Unsupported document-format"), std::string::npos) << typed.output;
+
+    // Sent raw, it reaches the backend, which ends the job with the reason.
+    ASSERT_EQ(cups_->Run("lp -d dos -o raw " + pdf).status, 0);
+    ASSERT_TRUE(cups_->WaitUntilIdle(std::chrono::seconds(30)));
+    EXPECT_NE(JobLog().find("The job is a PDF document, not the text of a DOS program"), std::string::npos);
+    EXPECT_TRUE(printer_->Take(1, std::chrono::seconds(2)).empty());
+    const std::string state = cups_->Run("lpstat -p dos").output;
+    EXPECT_NE(state.find("is idle.  enabled"), std::string::npos) << state;
+
+    // Random bytes are text of a kind: they print, and the job ends.
+    std::string noise;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        noise += static_cast<char>(seed >> 24);
+    }
+    testing::WriteFile(dir_.File("noise.bin"), noise);
+    ASSERT_EQ(cups_->Run("lp -d dos -o raw " + dir_.File("noise.bin")).status, 0);
+    EXPECT_GE(Inspect(dir_, Received(1).at(0)).pages, 1);
+}
+
+// The backend run alone, as the scheduler runs it: as lp, arguments job-id user title copies
+// options [file], the device URI and the scheduler in the environment.
+class BackendAlone : public BackendCups {
+protected:
+    struct Run {
+        int status = -1;  // exit status, or -1 when killed
+        int signal = 0;
+        std::string output;    // standard output
+        std::string messages;  // standard error
+    };
+
+    void SetUp() override {
+        BackendCups::SetUp();
+        if (IsSkipped()) return;
+        temporary_ = dir_.File("tmp");
+        ::mkdir(temporary_.c_str(), 0700);
+        ASSERT_EQ(::chown(temporary_.c_str(), LpUser(), static_cast<gid_t>(-1)), 0);
+    }
+
+    // Runs the backend with `arguments` after argv[0]; standard input from `input` (-1: none).
+    // With `cancel`, sends SIGTERM 300 ms after the backend wrote that text.
+    Run Backend(const std::vector<std::string>& arguments, int input = -1, const std::string& uri = "quillon:/capture",
+                const std::string& cancel = "") {
+        std::vector<std::string> environment = {
+            "DEVICE_URI=" + uri, "CUPS_SERVER=" + cups_->Socket(), "PPD=" + kPpd, "TMPDIR=" + temporary_,
+            "PRINTER=dos-alone", "PATH=/usr/bin:/bin"};
+        int out[2];
+        int err[2];
+        EXPECT_EQ(::pipe(out), 0);
+        EXPECT_EQ(::pipe(err), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (input >= 0) ::dup2(input, STDIN_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(err[1], STDERR_FILENO);
+            if (::setgid(LpUser()) != 0 || ::setuid(LpUser()) != 0) ::_exit(120);
+            std::vector<char*> argv = {const_cast<char*>(uri.c_str())};
+            for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            std::vector<char*> envp;
+            for (std::string& variable : environment) envp.push_back(variable.data());
+            envp.push_back(nullptr);
+            ::execve(kBackend.c_str(), argv.data(), envp.data());
+            ::_exit(121);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        Run run;
+        bool cancelled = false;
+        const auto drain = [&](int fd, std::string& into) {
+            char buffer[4096];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) into.append(buffer, static_cast<std::size_t>(n));
+            return n > 0;
+        };
+        bool outOpen = true;
+        bool errOpen = true;
+        while (outOpen || errOpen) {
+            pollfd watched[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+            ::poll(watched, 2, 100);
+            if (watched[0].revents != 0) outOpen = drain(out[0], run.output);
+            if (watched[1].revents != 0) errOpen = drain(err[0], run.messages);
+            if (!cancel.empty() && !cancelled && run.messages.find(cancel) != std::string::npos) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                ::kill(pid, SIGTERM);
+                cancelled = true;
+            }
+        }
+        ::close(out[0]);
+        ::close(err[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+        // Whatever happened, the job leaves nothing in the temporary folder.
+        EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in " << temporary_;
+        return run;
+    }
+
+    int Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        EXPECT_GE(fd, 0) << path;
+        return fd;
+    }
+
+    std::string temporary_;
+};
+
+TEST_F(BackendAlone, DescribesItsDeviceAndItsArguments) {
+    Run run = Backend({});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("network quillon \"Unknown\" \"", 0), 0u) << run.output;
+    run = Backend({"1", "alice", "title"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.messages.find("Usage: quillon:/capture job-id user title copies options [file]"), std::string::npos)
+        << run.messages;
+}
+
+TEST_F(BackendAlone, PrintsAFileOrStandardInput) {
+    const Pdf expected = Reference(dir_, kFixture);
+    Run run = Backend({"101", "alice", "alone-file", "1", "", kFixture});
+    EXPECT_EQ(run.status, 0) << run.messages;
+    EXPECT_TRUE(std::regex_search(run.messages, std::regex("INFO: Sent to \"capture\" as job capture-\\d+"))) << run.messages;
+    EXPECT_EQ(Inspect(dir_, Received(1).at(0)).text, expected.text);
+
+    const int input = Open(kFixture);
+    run = Backend({"102", "alice", "alone-stdin", "1", "orientation-requested=4"}, input);
+    ::close(input);
+    EXPECT_EQ(run.status, 0) << run.messages;
+    const Pdf pdf = Inspect(dir_, Received(1).at(0));
+    EXPECT_TRUE(pdf.landscape);
+    EXPECT_EQ(pdf.text, Reference(dir_, kFixture, "--landscape").text);
+}
+
+TEST_F(BackendAlone, FailuresSayWhyAndTellTheSchedulerWhatToDo) {
+    testing::WriteFile(dir_.File("doc.pdf"), "%PDF-1.7\n%...");
+    struct Case {
+        const char* name;
+        std::string uri;
+        std::vector<std::string> arguments;
+        int status;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"a URI without a queue", "quillon:/", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+         "ERROR: The device URI \"quillon:/\" does not name a queue"},
+        {"a missing destination", "quillon:/nosuch", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+         "ERROR: The destination queue \"nosuch\" does not exist"},
+        {"itself as destination", "quillon:/dos-alone", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+         "ERROR: The queue forwards to itself"},
+        {"a PDF", "quillon:/capture", {"1", "a", "t", "1", "", dir_.File("doc.pdf")}, CUPS_BACKEND_CANCEL,
+         "ERROR: The job is a PDF document"},
+        {"a wrong option", "quillon:/capture", {"1", "a", "t", "1", "quillon-size=99", kFixture},
+         CUPS_BACKEND_CANCEL, "ERROR: The option quillon-size=\"99\" is not a whole number from 4 to 72"},
+        {"a missing file", "quillon:/capture", {"1", "a", "t", "1", "", dir_.File("missing")}, CUPS_BACKEND_FAILED,
+         "ERROR: Cannot read the job"},
+    };
+    for (const Case& c : cases) {
+        const Run run = Backend(c.arguments, -1, c.uri);
+        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.messages;
+        EXPECT_NE(run.messages.find(c.message), std::string::npos) << c.name << "\n" << run.messages;
+    }
+
+    // A destination that refuses jobs for now: the scheduler retries later.
+    ASSERT_EQ(cups_->Run("cupsreject capture").status, 0);
+    const Run run = Backend({"1", "a", "t", "1", "", kFixture});
+    ASSERT_EQ(cups_->Run("cupsaccept capture").status, 0);
+    EXPECT_EQ(run.status, CUPS_BACKEND_RETRY) << run.messages;
+    EXPECT_NE(run.messages.find("ERROR: The destination queue \"capture\" refused the job for now"),
+              std::string::npos) << run.messages;
+    EXPECT_TRUE(printer_->Take(1, std::chrono::seconds(2)).empty());
+}
+
+TEST_F(BackendAlone, ACancelledJobLeavesNothingAnywhere) {
+    // Waiting for standard input that never ends.
+    int feed[2];
+    ASSERT_EQ(::pipe(feed), 0);
+    ASSERT_EQ(::write(feed[1], "\x8F\xB0\r\n", 4), 4);
+    std::thread cancel([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            std::error_code ignored;
+            if (std::filesystem::read_symlink(entry.path() / "exe", ignored) == kBackend) {
+                ::kill(std::stoi(entry.path().filename()), SIGTERM);
+            }
+        }
+    });
+    Run run = Backend({"201", "alice", "waiting", "1", ""}, feed[0]);
+    cancel.join();
+    ::close(feed[0]);
+    ::close(feed[1]);
+    EXPECT_EQ(run.signal, SIGTERM) << run.messages;
+
+    // In the middle of the layout.
+    testing::WriteFile(dir_.File("long.txt"), NumberedLines(60000));
+    run = Backend({"202", "alice", "laying-out", "1", "", dir_.File("long.txt")}, -1, "quillon:/capture",
+                  "INFO: Laying out");
+    EXPECT_EQ(run.signal, SIGTERM) << run.messages;
+    EXPECT_NE(run.messages.find("INFO: Job cancelled"), std::string::npos) << run.messages;
+    EXPECT_TRUE(ProcessOwners(kBackend).empty()) << "the layout child outlived the backend";
+    EXPECT_TRUE(printer_->Take(1, std::chrono::seconds(3)).empty());
+    EXPECT_EQ(cups_->Run("lpstat -o capture").output, "");
 }
 
 }  // namespace
