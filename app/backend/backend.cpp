@@ -1,5 +1,7 @@
 #include "app/backend/backend.h"
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -49,8 +51,12 @@ int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const J
     };
     process.onMessage = [](const std::string& line) { Message("DEBUG", "layout: " + line); };
     const LayoutUsage usage = process.Run(layout, LayoutArguments(options, limits.pages), input.Descriptor(), folder.Path());
-    Message("DEBUG", "layout used " + std::to_string(usage.cpuSeconds) + " s of processor time and " +
-                         std::to_string(usage.peakKilobytes) + " KB of memory");
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    char cost[160];
+    std::snprintf(cost, sizeof cost, "layout took %.2f s of processor time and %ld KB at most; the backend %ld KB",
+                  usage.cpuSeconds, usage.peakKilobytes, self.ru_maxrss);
+    Message("DEBUG", cost);
     termination.Check();
     const int id = queue.Finish();
     if (id == 0) {

@@ -14,9 +14,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -260,6 +262,94 @@ TEST_F(BackendCups, JobsThatAreNotDosTextEndWithoutStoppingTheQueue) {
     testing::WriteFile(dir_.File("noise.bin"), noise);
     ASSERT_EQ(cups_->Run("lp -d dos -o raw " + dir_.File("noise.bin")).status, 0);
     EXPECT_GE(Inspect(dir_, Received(1).at(0)).pages, 1);
+}
+
+// The processes of `program` that are not its own children: one per running backend.
+int RunningBackends(const std::string& program) {
+    int count = 0;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+        if (std::filesystem::read_symlink(entry.path() / "exe", ignored) != program || ignored) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state, parent;
+        stat >> pid >> name >> state >> parent;
+        if (std::filesystem::read_symlink("/proc/" + parent + "/exe", ignored) != program) ++count;
+    }
+    return count;
+}
+
+TEST_F(BackendCups, FortyJobsAtOnceEachArriveWithExactlyTheirPages) {
+    // A class of two Quillon queues: the scheduler runs one job per queue at a time, so two
+    // backends run side by side.
+    for (const char* queue : {"dos-a", "dos-b"}) {
+        ASSERT_EQ(cups_->Run(CreateQueue(queue, "capture")).status, 0);
+        ASSERT_EQ(cups_->Run(std::string("lpadmin -p ") + queue + " -c pool").status, 0);
+    }
+    ASSERT_EQ(cups_->Run("cupsenable pool && cupsaccept pool").status, 0);
+    constexpr int kJobs = 40;
+    constexpr int kSenders = 4;
+    std::string senders;
+    for (int sender = 0; sender < kSenders; ++sender) {
+        std::string loop;
+        for (int job = sender; job < kJobs; job += kSenders) {
+            const std::string marker = "JOB " + std::to_string(100 + job);
+            testing::WriteFile(dir_.File("job" + std::to_string(job)), NumberedLines(120, marker));
+            loop += "lp -d pool " + dir_.File("job" + std::to_string(job)) + " >/dev/null; ";
+        }
+        senders += "(" + loop + ") & ";
+    }
+    const Pdf expected = Reference(dir_, dir_.File("job0"));
+    ASSERT_EQ(expected.pages, 2);
+
+    std::atomic<bool> watching = true;
+    std::atomic<int> mostAtOnce = 0;
+    std::thread watcher([&] {
+        while (watching) {
+            mostAtOnce = std::max(mostAtOnce.load(), RunningBackends(cups_->Backend()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(cups_->Run("sh -c '" + senders + "wait'").status, 0);
+    const auto jobs = Received(kJobs, 300);
+    const double drain = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    watching = false;
+    watcher.join();
+
+    std::map<int, int> arrived;
+    for (const std::string& job : jobs) {
+        const Pdf pdf = Inspect(dir_, job);
+        std::smatch marker;
+        ASSERT_TRUE(std::regex_search(pdf.text, marker, std::regex("JOB (\\d+)"))) << pdf.text.substr(0, 300);
+        const int number = std::stoi(marker[1]) - 100;
+        ++arrived[number];
+        EXPECT_EQ(pdf.pages, expected.pages) << "job " << number;
+        EXPECT_EQ(std::regex_replace(pdf.text, std::regex("JOB \\d+"), "JOB 100"), expected.text) << "job " << number;
+    }
+    EXPECT_EQ(arrived.size(), static_cast<std::size_t>(kJobs));
+    for (const auto& [number, count] : arrived) EXPECT_EQ(count, 1) << "job " << number;
+    EXPECT_GE(mostAtOnce.load(), 2) << "the two queues never ran a backend each at the same time";
+
+    // What each job cost, as the backends reported it.
+    const std::string log = cups_->ErrorLog();
+    const std::regex cost(R"(layout took ([\d.]+) s of processor time and (\d+) KB at most; the backend (\d+) KB)");
+    long layoutPeak = 0;
+    long backendPeak = 0;
+    double cpu = 0;
+    int reports = 0;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), cost); it != std::sregex_iterator(); ++it) {
+        cpu = std::max(cpu, std::stod((*it)[1]));
+        layoutPeak = std::max(layoutPeak, std::stol((*it)[2]));
+        backendPeak = std::max(backendPeak, std::stol((*it)[3]));
+        ++reports;
+    }
+    EXPECT_GE(reports, kJobs);
+    std::cout << "[ figures  ] " << kJobs << " jobs from " << kSenders << " senders drained in " << drain
+              << " s; up to " << mostAtOnce << " backends at once; per job at most " << cpu
+              << " s of processor time, layout peak " << layoutPeak / 1024 << " MB, backend peak "
+              << backendPeak / 1024 << " MB\n";
+    RecordProperty("drain_seconds", std::to_string(drain));
+    RecordProperty("layout_peak_kb", std::to_string(layoutPeak));
 }
 
 // The backend run alone, as the scheduler runs it: as lp, arguments job-id user title copies
