@@ -168,6 +168,15 @@ TEST_F(BackendCups, PrintsTheFixtureHoweverItIsSent) {
     }
 }
 
+TEST_F(BackendCups, AMachineThatSpeaksOnlyLpdPrintsThroughCupsLpd) {
+    const testing::LpdServer lpd(*cups_);
+    // CUPS's own LPD client, as a DOS PC's network stack would send the job.
+    const auto sent = testing::RunCommand("DEVICE_URI=lpd://127.0.0.1:" + std::to_string(lpd.Port()) +
+                                          "/dos /usr/lib/cups/backend/lpd 1 dosuser report 1 '' " + kFixture);
+    EXPECT_EQ(sent.status, 0) << sent.output;
+    EXPECT_EQ(Inspect(dir_, Received(1).at(0)).text, Reference(dir_, kFixture).text);
+}
+
 TEST_F(BackendCups, JobOptionsWinOverQueueDefaults) {
     testing::WriteFile(dir_.File("lines.txt"), NumberedLines(150));
     const std::string file = dir_.File("lines.txt");

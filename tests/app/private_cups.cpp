@@ -160,6 +160,40 @@ bool PrivateCups::WaitUntilIdle(std::chrono::seconds timeout) const {
     return false;
 }
 
+LpdServer::LpdServer(const PrivateCups& cups) : listener_(Listen(port_)), server_(cups.Socket()) {
+    thread_ = std::thread([this] {
+        for (;;) {
+            {
+                const std::lock_guard lock(mutex_);
+                if (stopping_) return;
+            }
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, 100) <= 0) continue;
+            const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0) continue;
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::dup2(connection, STDIN_FILENO);
+                ::dup2(connection, STDOUT_FILENO);
+                ::execl("/usr/lib/cups/daemon/cups-lpd", "cups-lpd", "-h", server_.c_str(), "-n", "-o",
+                        "document-format=application/octet-stream", nullptr);
+                ::_exit(127);
+            }
+            ::close(connection);
+            if (pid > 0) ::waitpid(pid, nullptr, 0);
+        }
+    });
+}
+
+LpdServer::~LpdServer() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    thread_.join();
+    ::close(listener_);
+}
+
 CapturingPrinter::CapturingPrinter() : listener_(Listen(port_)), thread_([this] { Serve(); }) {}
 
 CapturingPrinter::~CapturingPrinter() {

@@ -58,6 +58,26 @@ private:
     bool running_ = false;
 };
 
+// An LPD server on a loopback port, as inetd runs one: each connection is handed to a
+// cups-lpd process that submits to `cups` (the inetd line of the README).
+class LpdServer {
+public:
+    explicit LpdServer(const PrivateCups& cups);
+    ~LpdServer();
+    LpdServer(const LpdServer&) = delete;
+    LpdServer& operator=(const LpdServer&) = delete;
+
+    int Port() const { return port_; }
+
+private:
+    int port_ = 0;  // before the listener, which sets it
+    int listener_ = -1;
+    std::string server_;
+    bool stopping_ = false;
+    std::mutex mutex_;
+    std::thread thread_;
+};
+
 // A network printer on a loopback port (socket://127.0.0.1:PORT) that keeps the bytes of
 // every connection as one received job.
 class CapturingPrinter {
