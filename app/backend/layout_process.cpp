@@ -161,7 +161,8 @@ LayoutUsage LayoutProcess::Run(const LayoutCommand& command, std::vector<std::st
     errors.CloseWrite();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits_.wallSeconds);
     std::string pending;   // the start of a message line
-    std::string lastLine;  // the last complete one: the reason of a failure
+    std::string firstLine;  // the reason of a refused command line, before the usage text
+    std::string lastLine;   // the reason of any other failure
     bool ended = false;
     std::array<char, 65536> buffer;
     const auto readMessages = [&](int fd) {
@@ -172,6 +173,7 @@ LayoutUsage LayoutProcess::Run(const LayoutCommand& command, std::vector<std::st
             std::string line = pending.substr(0, end);
             if (line.empty()) continue;
             if (onMessage) onMessage(line);
+            if (firstLine.empty()) firstLine = line;
             lastLine = std::move(line);
         }
         // A line without an end is still reported, in pieces.
@@ -223,6 +225,7 @@ LayoutUsage LayoutProcess::Run(const LayoutCommand& command, std::vector<std::st
     if (WIFEXITED(status)) {
         if (WEXITSTATUS(status) == 0) return used;
         if (WEXITSTATUS(status) == kOutOfMemoryStatus) throw Over("needs more than " + MiB(limits_.memoryBytes) + " of memory");
+        if (WEXITSTATUS(status) == kUsageStatus) throw EBackendError(CUPS_BACKEND_FAILED, firstLine);
         throw EBackendError(CUPS_BACKEND_CANCEL,
                             lastLine.empty() ? "The layout failed with status " + std::to_string(WEXITSTATUS(status))
                                              : lastLine);

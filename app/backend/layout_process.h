@@ -44,6 +44,8 @@ public:
 
     // The exit status of a layout that ran out of memory.
     static constexpr int kOutOfMemoryStatus = 86;
+    // The tool's exit status for a wrong command line, which it explains on its first line.
+    static constexpr int kUsageStatus = 2;
 
 private:
     const JobLimits& limits_;

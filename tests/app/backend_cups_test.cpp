@@ -85,6 +85,21 @@ std::string NumberedLines(int count, const std::string& marker = "") {
     return text;
 }
 
+// Where `cmake --install` puts the backend decides who the scheduler runs it as.
+TEST(BackendInstall, PutsTheBackendWhereTheSchedulerRunsItAsLp) {
+    TempDir dir;
+    const auto install = testing::RunCommand("DESTDIR=" + dir.Path() + " " + QUILLON_CMAKE + " --install " +
+                                             QUILLON_BINARY_DIR + " --component cups");
+    ASSERT_EQ(install.status, 0) << install.output;
+    struct stat info {};
+    ASSERT_EQ(::stat((dir.Path() + QUILLON_CUPS_BACKEND_DIR + "/quillon").c_str(), &info), 0) << install.output;
+    // Readable and executable by others: run as lp, never as root.
+    EXPECT_EQ(info.st_mode & 07777, 0755u);
+    EXPECT_EQ(testing::ReadFile(dir.Path() + QUILLON_CUPS_BACKEND_DIR + "/quillon"), testing::ReadFile(kBackend));
+    ASSERT_EQ(::stat((dir.Path() + QUILLON_CUPS_MODEL_DIR + "/quillon/quillon-dos.ppd").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+}
+
 class BackendCups : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

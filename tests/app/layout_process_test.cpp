@@ -116,6 +116,10 @@ TEST(BackendLayoutProcess, FailuresAndLimitsCancelTheJobWithTheirReason) {
              std::fputs("warming up\nFile not found.\n", stderr);
              return 1;
          }, QuickLimits(), "File not found."},
+        {"a refused command line", [](std::vector<std::string>&) {
+             std::fputs("quillon-cli: unknown option \"--frobnicate\"\n\nUsage:\n  quillon-cli ...\n", stderr);
+             return 2;
+         }, QuickLimits(), "unknown option \"--frobnicate\""},
         {"a busy loop", [](std::vector<std::string>&) {
              volatile unsigned long spins = 0;
              for (;;) spins = spins + 1;
@@ -147,7 +151,9 @@ TEST(BackendLayoutProcess, FailuresAndLimitsCancelTheJobWithTheirReason) {
     for (const Case& c : cases) {
         const auto start = std::chrono::steady_clock::now();
         const Outcome outcome = RunWith(c.command, c.limits);
-        EXPECT_EQ(outcome.status, CUPS_BACKEND_CANCEL) << c.name;
+        // A command line the tool refuses is the backend's fault, not the job's.
+        EXPECT_EQ(outcome.status, c.name == std::string("a refused command line") ? CUPS_BACKEND_FAILED
+                                                                                 : CUPS_BACKEND_CANCEL) << c.name;
         EXPECT_NE(outcome.error.find(c.reason), std::string::npos) << c.name << ": " << outcome.error;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.name;
     }

@@ -111,6 +111,8 @@ PrivateCups::PrivateCups(const std::string& backend, const std::string& ppd) {
               "AccessLog " + folder_ + "/log/access_log\n"
               "ErrorLog " + folder_ + "/log/error_log\n"
               "PageLog " + folder_ + "/log/page_log\n"
+              // Its default is the machine's scheduler's file.
+              "Printcap " + folder_ + "/printcap\n"
               "User lp\nGroup lp\nSystemGroup root\n");
 
     pid_ = ::fork();
@@ -148,7 +150,9 @@ std::string PrivateCups::ErrorLog() const {
 }
 
 CommandResult PrivateCups::Run(const std::string& command) const {
-    return RunCommand("CUPS_SERVER=" + socket_ + " " + command);
+    // The server root too: tools that change the configuration of a local scheduler
+    // (cupsctl) read the file under it, which would otherwise be the machine's.
+    return RunCommand("CUPS_SERVER=" + socket_ + " CUPS_SERVERROOT=" + folder_ + "/conf " + command);
 }
 
 bool PrivateCups::WaitUntilIdle(std::chrono::seconds timeout) const {
