@@ -163,5 +163,18 @@ TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {
     EXPECT_EQ(missing.output, "File not found.\n");
 }
 
+// A page limit ends the run with an error and writes nothing; a report within it prints.
+TEST(QuillonCliPrint, StopsAtThePageLimit) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(150));  // three pages
+    CliRun run = RunCli("print " + dir.File("in.txt") + " --max-pages 2 --pdf " + dir.File("out.pdf"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("The report has more than 2 pages"), std::string::npos) << run.output;
+    EXPECT_FALSE(testing::FileExists(dir.File("out.pdf")));
+    run = RunCli("print " + dir.File("in.txt") + " --max-pages 3 --pdf " + dir.File("out.pdf"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(RunCli("print " + dir.File("in.txt") + " --max-pages 0 --pdf " + dir.File("x.pdf")).status, 2);
+}
+
 }  // namespace
 }  // namespace quillon
