@@ -29,6 +29,8 @@ class LayoutProcess {
 public:
     LayoutProcess(const JobLimits& limits, const TerminationSignal& termination)
         : limits_(limits), termination_(termination) {}
+    LayoutProcess(const LayoutProcess&) = delete;
+    LayoutProcess& operator=(const LayoutProcess&) = delete;
 
     // Each piece of the PDF as it comes.
     std::function<void(std::string_view)> onOutput;
@@ -48,8 +50,8 @@ public:
     static constexpr int kUsageStatus = 2;
 
 private:
-    const JobLimits& limits_;
-    const TerminationSignal& termination_;
+    JobLimits limits_;
+    const TerminationSignal& termination_;  // not owned
 };
 
 }  // namespace quillon

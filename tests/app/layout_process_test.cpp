@@ -139,7 +139,7 @@ TEST(BackendLayoutProcess, FailuresAndLimitsCancelTheJobWithTheirReason) {
         {"a crash", [](std::vector<std::string>&) {
              ::raise(SIGSEGV);
              return 0;
-         }, QuickLimits(), "signal 11"},
+         }, QuickLimits(), "The layout stopped unexpectedly (signal "},
     };
     if (!kSanitized) {
         cases.push_back({"endless memory", [](std::vector<std::string>&) {
