@@ -45,18 +45,6 @@ int Listen(int& port) {
 
 }  // namespace
 
-CommandResult RunCommand(const std::string& command) {
-    CommandResult result;
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 int FreePort() {
     int port = 0;
     ::close(Listen(port));
@@ -164,71 +152,49 @@ bool PrivateCups::WaitUntilIdle(std::chrono::seconds timeout) const {
     return false;
 }
 
-LpdServer::LpdServer(const PrivateCups& cups) : listener_(Listen(port_)), server_(cups.Socket()) {
+LoopbackServer::LoopbackServer(std::function<void(int connection)> serve)
+    : listener_(Listen(port_)), serve_(std::move(serve)) {
     thread_ = std::thread([this] {
-        for (;;) {
-            {
-                const std::lock_guard lock(mutex_);
-                if (stopping_) return;
-            }
+        while (!stopping_) {
             pollfd waiting{listener_, POLLIN, 0};
             if (::poll(&waiting, 1, 100) <= 0) continue;
             const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (connection < 0) continue;
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                ::dup2(connection, STDIN_FILENO);
-                ::dup2(connection, STDOUT_FILENO);
-                ::execl("/usr/lib/cups/daemon/cups-lpd", "cups-lpd", "-h", server_.c_str(), "-n", "-o",
-                        "document-format=application/octet-stream", nullptr);
-                ::_exit(127);
-            }
+            serve_(connection);
             ::close(connection);
-            if (pid > 0) ::waitpid(pid, nullptr, 0);
         }
     });
 }
 
-LpdServer::~LpdServer() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
+LoopbackServer::~LoopbackServer() {
+    stopping_ = true;
     thread_.join();
     ::close(listener_);
 }
 
-CapturingPrinter::CapturingPrinter() : listener_(Listen(port_)), thread_([this] { Serve(); }) {}
+LpdServer::LpdServer(const PrivateCups& cups)
+    : scheduler_(cups.Socket()), server_([this](int connection) {
+          const pid_t pid = ::fork();
+          if (pid == 0) {
+              ::dup2(connection, STDIN_FILENO);
+              ::dup2(connection, STDOUT_FILENO);
+              ::execl("/usr/lib/cups/daemon/cups-lpd", "cups-lpd", "-h", scheduler_.c_str(), "-n", "-o",
+                      "document-format=application/octet-stream", nullptr);
+              ::_exit(127);
+          }
+          if (pid > 0) ::waitpid(pid, nullptr, 0);
+      }) {}
 
-CapturingPrinter::~CapturingPrinter() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    thread_.join();
-    ::close(listener_);
-}
-
-void CapturingPrinter::Serve() {
-    for (;;) {
-        {
-            const std::lock_guard lock(mutex_);
-            if (stopping_) return;
-        }
-        pollfd waiting{listener_, POLLIN, 0};
-        if (::poll(&waiting, 1, 100) <= 0) continue;
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) continue;
-        std::string job;
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::read(connection, buffer, sizeof buffer)) > 0) job.append(buffer, static_cast<std::size_t>(n));
-        ::close(connection);
-        const std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
-        arrived_.notify_all();
-    }
-}
+CapturingPrinter::CapturingPrinter()
+    : server_([this](int connection) {
+          std::string job;
+          char buffer[65536];
+          ssize_t n;
+          while ((n = ::read(connection, buffer, sizeof buffer)) > 0) job.append(buffer, static_cast<std::size_t>(n));
+          const std::lock_guard lock(mutex_);
+          jobs_.push_back(std::move(job));
+          arrived_.notify_all();
+      }) {}
 
 std::vector<std::string> CapturingPrinter::Take(std::size_t count, std::chrono::seconds timeout) {
     std::unique_lock lock(mutex_);

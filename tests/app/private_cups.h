@@ -5,22 +5,18 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/run_command.h"
+
 namespace quillon::testing {
-
-struct CommandResult {
-    int status = -1;     // exit status, or -1 when the command did not exit
-    std::string output;  // standard output and standard error
-};
-
-// Runs a shell command; `environment` is prepended ("NAME=value ... command").
-CommandResult RunCommand(const std::string& command);
 
 // A loopback port that nothing listens on right now.
 int FreePort();
@@ -58,49 +54,52 @@ private:
     bool running_ = false;
 };
 
-// An LPD server on a loopback port, as inetd runs one: each connection is handed to a
-// cups-lpd process that submits to `cups` (the inetd line of the README).
-class LpdServer {
+// A server on a free loopback port that hands each connection, one after another, to
+// `serve` on a thread of its own, until it is destroyed.
+class LoopbackServer {
 public:
-    explicit LpdServer(const PrivateCups& cups);
-    ~LpdServer();
-    LpdServer(const LpdServer&) = delete;
-    LpdServer& operator=(const LpdServer&) = delete;
+    explicit LoopbackServer(std::function<void(int connection)> serve);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     int Port() const { return port_; }
 
 private:
     int port_ = 0;  // before the listener, which sets it
     int listener_ = -1;
-    std::string server_;
-    bool stopping_ = false;
-    std::mutex mutex_;
+    std::function<void(int)> serve_;
+    std::atomic<bool> stopping_ = false;
     std::thread thread_;
 };
 
-// A network printer on a loopback port (socket://127.0.0.1:PORT) that keeps the bytes of
-// every connection as one received job.
+// An LPD server, as inetd runs one: each connection is handed to a cups-lpd process that
+// submits to `cups` (the inetd line of the README).
+class LpdServer {
+public:
+    explicit LpdServer(const PrivateCups& cups);
+    int Port() const { return server_.Port(); }
+
+private:
+    std::string scheduler_;
+    LoopbackServer server_;
+};
+
+// A network printer (socket://127.0.0.1:PORT) that keeps the bytes of every connection as one
+// received job.
 class CapturingPrinter {
 public:
     CapturingPrinter();
-    ~CapturingPrinter();
-    CapturingPrinter(const CapturingPrinter&) = delete;
-    CapturingPrinter& operator=(const CapturingPrinter&) = delete;
 
-    std::string Uri() const { return "socket://127.0.0.1:" + std::to_string(port_); }
+    std::string Uri() const { return "socket://127.0.0.1:" + std::to_string(server_.Port()); }
     // Waits until `count` jobs have come in since the last Take and returns them all.
     std::vector<std::string> Take(std::size_t count, std::chrono::seconds timeout);
 
 private:
-    void Serve();
-
-    int port_ = 0;  // before the listener, which sets it
-    int listener_ = -1;
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::vector<std::string> jobs_;
-    bool stopping_ = false;
-    std::thread thread_;
+    LoopbackServer server_;  // last: its thread uses the members above
 };
 
 }  // namespace quillon::testing
