@@ -24,6 +24,18 @@ void Message(const char* kind, const std::string& text) {
     std::fflush(stderr);
 }
 
+// Takes a printer-state reason away again, whatever happens in between.
+class StateCleared {
+public:
+    explicit StateCleared(std::string reason) : reason_(std::move(reason)) {}
+    ~StateCleared() { Message("STATE", "-" + reason_); }
+    StateCleared(const StateCleared&) = delete;
+    StateCleared& operator=(const StateCleared&) = delete;
+
+private:
+    std::string reason_;
+};
+
 const char* Environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? value : nullptr;
@@ -45,8 +57,17 @@ int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const J
 
     Message("INFO", "Laying out " + std::to_string(input.Size()) + " bytes of DOS text");
     LayoutProcess process(limits, termination);
+    bool started = false;
     process.onOutput = [&](std::string_view data) {
         termination.Check();
+        if (!started) {
+            // The first piece creates the destination job; lpstat shows the wait for it.
+            Message("STATE", "+connecting-to-device");
+            const StateCleared cleared("connecting-to-device");
+            queue.Write(data);
+            started = true;
+            return;
+        }
         queue.Write(data);
     };
     process.onMessage = [](const std::string& line) { Message("DEBUG", "layout: " + line); };

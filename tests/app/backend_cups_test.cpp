@@ -479,7 +479,10 @@ TEST_F(BackendAlone, PrintsAFileOrStandardInput) {
     const Pdf expected = Reference(dir_, kFixture);
     Run run = Backend({"101", "alice", "alone-file", "1", "", kFixture});
     EXPECT_EQ(run.status, 0) << run.messages;
-    EXPECT_TRUE(std::regex_search(run.messages, std::regex("INFO: Sent to \"capture\" as job capture-\\d+"))) << run.messages;
+    EXPECT_TRUE(std::regex_search(run.messages, std::regex("STATE: \\+connecting-to-device\n"
+                                                           "STATE: -connecting-to-device\n(.*\n)*"
+                                                           "INFO: Sent to \"capture\" as job capture-\\d+")))
+        << run.messages;
     EXPECT_EQ(Inspect(dir_, Received(1).at(0)).text, expected.text);
 
     const int input = Open(kFixture);
