@@ -10,6 +10,7 @@
 #include "app/common/error_text.h"
 #include "app/gui/error_box.h"
 #include "app/gui/main_form.h"
+#include "app/gui/translations.h"
 #include "app/settings/print_settings.h"
 #include "expr/environment.h"
 #include "expr/library.h"
@@ -25,6 +26,7 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/quillon.png")));
+    InstallTranslations();
     const auto platform = InstallQtPlatform();
     RegisterProgressForm();
     RegisterStandardPreview();

@@ -43,6 +43,8 @@ namespace quillon {
 namespace {
 
 const char* const kLoadFilter = "RozerEdedid file (*.QRP)|*.QRP";
+const char* const kNoPrinterMessage =
+    "No printer is installed. Install a printer (or a PDF printer) to print the report.";
 
 QString& SharedStatusText() {
     static QString text = QStringLiteral(" ");
@@ -525,6 +527,11 @@ void TQRStandardPreview::PrintSetupClick() {
 void TQRStandardPreview::PrintClick() {
     TQRPrinter* printer = QRPrinter();
     if (printer == nullptr) return;
+    // Without a printer the report printer has nowhere to send the pages.
+    if (!printer->HasPrinters()) {
+        dialogs_.showMessage(this, QString::fromLatin1(kNoPrinterMessage));
+        return;
+    }
     Guarded([&] { printer->Print(); });
 }
 

@@ -23,11 +23,13 @@
 #include <vector>
 
 #include "output/qr_printer.h"
+#include "platform/core/services.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/rounding.h"
 #include "preview/core/page_text_search.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/qr_standard_preview.h"
+#include "tests/output/fake_printer.h"
 #include "tests/preview/preview_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -344,6 +346,31 @@ TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     w.Button("SaveReport")->click();
     w.Button("LoadReport")->click();
     EXPECT_EQ(printer.PageTotal(), 1);
+}
+
+TEST_F(StandardPreviewTest, PrintWithoutAPrinterSaysSo) {
+    testing::FakePrinterSetup noQueues;
+    noQueues.printers.clear();
+    testing::FakePrinterSystem none(noQueues);
+    const PlatformServices saved = Platform();
+    PlatformServices services = saved;
+    services.printers = &none;
+    InstallPlatform(services);
+    {
+        TQRPrinter unprintable;
+        RecordTextPages(unprintable, NumberedPages(1));
+        TQRStandardPreview& w = Open(unprintable);
+        std::vector<QString> messages;
+        dialogs->showMessage = [&](QWidget*, const QString& text) { messages.push_back(text); };
+        w.Dialogs() = *dialogs;
+        w.Button("Print")->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith("No printer is installed")) << messages[0].toStdString();
+        EXPECT_TRUE(none.Shared().Calls().empty());
+        w.close();
+        ProcessEvents();
+    }
+    InstallPlatform(saved);
 }
 
 TEST_F(StandardPreviewTest, LoadingAMissingFileKeepsThePages) {
