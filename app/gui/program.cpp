@@ -10,6 +10,7 @@
 #include "app/common/error_text.h"
 #include "app/gui/error_box.h"
 #include "app/gui/main_form.h"
+#include "app/gui/preview_placement_file.h"
 #include "app/gui/translations.h"
 #include "app/settings/print_settings.h"
 #include "expr/environment.h"
@@ -44,7 +45,9 @@ int RunProgram(int argc, char** argv) {
         dialogs.showError(nullptr, errorTitle, ErrorBoxMessage(error));
     }
 
-    TMainForm MainForm(dialogs, SettingsFilePath(), errorTitle);
+    const std::string settingsPath = SettingsFilePath();
+    SetPreviewPlacementMemory(std::make_unique<PreviewPlacementFile>(settingsPath));
+    TMainForm MainForm(dialogs, settingsPath, errorTitle);
     MainForm.ShowCentred();
     return QApplication::exec();
 }

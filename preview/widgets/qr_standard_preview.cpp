@@ -34,6 +34,7 @@
 #include "preview/core/page_text_search.h"
 #include "preview/core/preview_geometry.h"
 #include "preview/widgets/preview_icons.h"
+#include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/report_link.h"
 #include "report/export_filter_library.h"
@@ -370,13 +371,31 @@ QStatusBar* TQRStandardPreview::StatusBar() const {
 }
 
 void TQRStandardPreview::ShowPreview() {
+    Qt::WindowStates state = initialState_;
+    std::optional<PreviewPlacement> remembered;
+    if (PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory()) remembered = memory->Recall();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const std::optional<QRect> fitted =
+            remembered ? FitOnScreen(remembered->geometry, area) : std::nullopt;
+        if (fitted) {
+            setGeometry(*fitted);
+            state = remembered->maximized ? Qt::WindowMaximized : Qt::WindowNoState;
+        } else {
+            move(area.x() + (area.width() - width()) / 2,
+                 area.y() + (area.height() - height()) / 2);
+        }
     }
-    setWindowState(initialState_);
+    setWindowState(state);
     show();
     UpdatePageStatus();
+}
+
+void TQRStandardPreview::RememberPlacement() {
+    PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory();
+    if (memory == nullptr || !isVisible()) return;
+    const bool maximized = isMaximized();
+    memory->Remember({maximized ? normalGeometry() : geometry(), maximized});
 }
 
 void TQRStandardPreview::UpdatePageStatus() {
@@ -703,6 +722,7 @@ bool TQRStandardPreview::eventFilter(QObject* watched, QEvent* event) {
 void TQRStandardPreview::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
+        RememberPlacement();
         // The report releases its printer (or cancels the run still generating it).
         if (TQRPrinter* printer = QRPrinter()) {
             const QPointer<TQRStandardPreview> self(this);

@@ -100,6 +100,8 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();
+    // Hands the window's placement to the program's memory of it (if any).
+    void RememberPlacement();
     void LayOutThumbnails();
     void ThumbGridSelectCell(int row);
     // Handles a key as the window sees it before its controls; true when it acted on it.
