@@ -617,6 +617,10 @@ void TQRStandardPreview::LoadClick() {
         }
     });
     if (!loaded || !self) return;
+    ShowLoadedReport(fileName);
+}
+
+void TQRStandardPreview::ShowLoadedReport(const QString& fileName) {
     SetStatusText(fileName);
     Guarded([&] {
         preview_->SetPageNumber(1);

@@ -62,6 +62,9 @@ public:
     void PrintClick();
     void SaveClick();
     void LoadClick();
+    // After the printer has loaded a report file: the file name as status text, page 1 on
+    // show, printing enabled and printer set-up disabled.
+    void ShowLoadedReport(const QString& fileName);
     void ExitClick();
 
     // --- Events of the preview control --------------------------------------------------
