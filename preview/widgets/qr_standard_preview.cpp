@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,6 +29,7 @@
 #include "platform/core/page_picture.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
+#include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_canvas.h"
 #include "preview/core/page_text_search.h"
 #include "preview/core/preview_geometry.h"
@@ -596,8 +596,8 @@ void TQRStandardPreview::LoadClick() {
     request.filter = QString::fromLatin1(kLoadFilter);
     const std::optional<FileChoice> choice = dialogs_.chooseFile(this, request);
     if (!self || !choice || QRPrinter() != printer) return;
-    const QString fileName = QString::fromStdString(choice->fileName);
-    if (!QFileInfo(fileName).isFile()) {
+    const QString fileName = DisplayFileName(choice->fileName);
+    if (!IsFile(choice->fileName)) {
         dialogs_.showMessage(this, QStringLiteral("File does not exist"));
         return;
     }
