@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "output/qr_printer.h"
+#include "platform/core/page_picture.h"
+#include "platform/qt/qt_canvas.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
 #include "report/print_setup.h"
@@ -158,6 +162,49 @@ TEST_F(MainFormPrintTest, PrintsTheNormalisedLinesIntoThePreview) {
         EXPECT_TRUE(form->RadioButton1->isEnabled());
         EXPECT_TRUE(form->BitBtn1->isEnabled());
     }
+}
+
+// Pixels of `picture` played on a white image through the Qt canvas, as the preview and the
+// printer play pages, that are clearly red.
+int RedPixels(const PagePicture& picture) {
+    QImage image(picture.Width(), picture.Height(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, QtCanvas::CapsOf(image));
+        picture.Play(canvas, Rect{0, 0, image.width(), image.height()});
+    }
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
+        }
+    }
+    return red;
+}
+
+TEST_F(MainFormPrintTest, TheFontDialogsColourPrintsOnThePagesAndInReportFiles) {
+    WriteFile(rig_.files.File("dos.txt"), FramedText(5));
+    const auto form = rig_.MakeForm();
+    rig_.dialogs.font = FontChoice{QFont(QStringLiteral("Liberation Mono"), 12), Qt::red};
+    form->BitBtn1->click();
+    rig_.ChooseInput(*form, rig_.files.File("dos.txt"));
+    const std::string saved = rig_.files.File("red.QRP");
+    int shownRed = 0;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        if (const auto page = preview.QRPrinter()->PageImage(1)) shownRed = RedPixels(*page);
+        preview.QRPrinter()->Save(saved);
+        preview.close();
+    });
+    form->PrintButton->click();
+    EXPECT_GT(shownRed, 100);
+    TQRPrinter loaded;
+    loaded.Load(saved);
+    const auto page = loaded.PageImage(1);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(RedPixels(*page), shownRed);
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
 }
 
 TEST_F(MainFormPrintTest, AnEmptyFilePreviewsOnePageAndAMissingOneNone) {
