@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/common/error_text.h"
+#include "app/gui/command_line_file.h"
 #include "app/gui/error_box.h"
 #include "app/gui/main_form.h"
 #include "app/gui/preview_placement_file.h"
@@ -49,6 +50,10 @@ int RunProgram(int argc, char** argv) {
     SetPreviewPlacementMemory(std::make_unique<PreviewPlacementFile>(settingsPath));
     TMainForm MainForm(dialogs, settingsPath, errorTitle);
     MainForm.ShowCentred();
+    // Qt has taken its own options out of argv; the first argument left is a file to open.
+    CommandLineReports reports;
+    if (argc > 1 && argv[1] != nullptr && argv[1][0] != '\0')
+        OpenCommandLineFile(MainForm, reports, argv[1]);
     return QApplication::exec();
 }
 

@@ -5,16 +5,21 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QToolButton>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
+#include <cstdlib>
 #include <functional>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
+#include "app/gui/command_line_file.h"
 #include "output/qr_printer.h"
 #include "platform/core/page_picture.h"
 #include "platform/qt/qt_canvas.h"
@@ -205,6 +210,67 @@ TEST_F(MainFormPrintTest, TheFontDialogsColourPrintsOnThePagesAndInReportFiles) 
     ASSERT_TRUE(page);
     EXPECT_EQ(RedPixels(*page), shownRed);
     EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormPrintTest, AFileOnTheCommandLineIsPrintedAtOnce) {
+    WriteFile(rig_.files.File("notes.txt"), FramedText(3));
+    const auto form = rig_.MakeForm();
+    form->ShowCentred();
+    CommandLineReports reports;
+    int lines = 0;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        lines = static_cast<int>(testing::PageStrings(*preview.QRPrinter())[0].size());
+        preview.close();
+    });
+    // A relative name is taken in the working folder.
+    char* const previous = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(rig_.files.Path().c_str()), 0);
+    OpenCommandLineFile(*form, reports, "notes.txt");
+    for (int i = 0; i < 200 && lines == 0; ++i) testing::ProcessEvents();
+    EXPECT_EQ(::chdir(previous), 0);
+    std::free(previous);
+    EXPECT_EQ(lines, 7);
+    EXPECT_EQ(form->InputFile(), rig_.files.File("notes.txt"));
+    EXPECT_TRUE(form->PrintButton->isEnabled());
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
+    const std::string path = rig_.files.File("saved.QRP");
+    {
+        TQRPrinter printer;
+        testing::RecordTextPages(printer, {{"One"}, {"Two"}, {"Three"}});
+        printer.Save(path);
+    }
+    const auto form = rig_.MakeForm();
+    CommandLineReports reports;
+    OpenCommandLineFile(*form, reports, path);
+    testing::ProcessEvents();
+    ASSERT_EQ(reports.OpenCount(), 1);
+    TQRStandardPreview* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* preview = dynamic_cast<TQRStandardPreview*>(widget); preview && preview->isVisible())
+            shown = preview;
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->QRPrinter()->PageTotal(), 3);
+    EXPECT_EQ(shown->StatusPanel(2)->text(), QString::fromStdString(path));
+    EXPECT_EQ(shown->StatusPanel(1)->text(), "Page 1 of 3");
+    EXPECT_TRUE(shown->Button("Print")->isEnabled());
+    EXPECT_FALSE(shown->Button("PrintSetup")->isEnabled());
+    shown->close();
+    testing::ProcessEvents();
+    testing::ProcessEvents();
+    EXPECT_EQ(reports.OpenCount(), 0);
+
+    // A file that is no report: the program's error box, no window.
+    WriteFile(rig_.files.File("broken.qrp"), "not a report");
+    OpenCommandLineFile(*form, reports, rig_.files.File("broken.qrp"));
+    testing::ProcessEvents();
+    ASSERT_EQ(rig_.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig_.dialogs.errors[0].title, "Quillon");
+    EXPECT_EQ(reports.OpenCount(), 0);
+    EXPECT_EQ(PreviewWindows(), 0);
 }
 
 TEST_F(MainFormPrintTest, AnEmptyFilePreviewsOnePageAndAMissingOneNone) {
