@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <unistd.h>
 #include <algorithm>
 #include <climits>
-#include <unistd.h>
 
 #include "app/gui/main_form.h"
 #include "output/qr_printer.h"

@@ -340,8 +340,8 @@ void TMainForm::RememberFolder(const std::string& chosenFile) {
 }
 
 void TMainForm::SpeedButton1Click() {
-    if (const auto path = dialogs_.chooseFile(this, FileDialogKind::kOpen,
-                                              DialogFolder(FileDialogKind::kOpen))) {
+    if (const auto path =
+            dialogs_.chooseFile(this, FileDialogKind::kOpen, DialogFolder(FileDialogKind::kOpen))) {
         SetInputFile(*path);
         RememberFolder(*path);
     }
@@ -349,8 +349,8 @@ void TMainForm::SpeedButton1Click() {
 }
 
 void TMainForm::SpeedButton2Click() {
-    if (const auto path = dialogs_.chooseFile(this, FileDialogKind::kSave,
-                                              DialogFolder(FileDialogKind::kSave))) {
+    if (const auto path =
+            dialogs_.chooseFile(this, FileDialogKind::kSave, DialogFolder(FileDialogKind::kSave))) {
         SetOutputFile(*path);
         RememberFolder(*path);
     }

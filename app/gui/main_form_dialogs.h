@@ -23,7 +23,7 @@ struct MainFormDialogs {
     // system's bytes, none when cancelled. The open dialog takes names of files that do not
     // exist; the save dialog does not ask before an existing file is chosen.
     std::function<std::optional<std::string>(QWidget* owner, FileDialogKind kind,
-                                              const std::string& folder)>
+                                             const std::string& folder)>
         chooseFile;
     // The font dialog opened on `initial`; the chosen font and colour, none when cancelled.
     std::function<std::optional<FontChoice>(QWidget* owner, const FontChoice& initial)> chooseFont;

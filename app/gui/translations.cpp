@@ -17,24 +17,11 @@ struct BulgarianText {
     const char* bulgarian;
 };
 constexpr BulgarianText kBulgarian[] = {
-    {"Colo&r", "Ц&вят"},
-    {"Black", "Черен"},
-    {"Maroon", "Кестеняв"},
-    {"Green", "Зелен"},
-    {"Olive", "Маслинен"},
-    {"Navy", "Тъмносин"},
-    {"Purple", "Лилав"},
-    {"Teal", "Синьозелен"},
-    {"Gray", "Сив"},
-    {"Silver", "Сребрист"},
-    {"Red", "Червен"},
-    {"Lime", "Светлозелен"},
-    {"Yellow", "Жълт"},
-    {"Blue", "Син"},
-    {"Fuchsia", "Фуксия"},
-    {"Aqua", "Тюркоазен"},
-    {"White", "Бял"},
-    {"Custom", "Друг"},
+    {"Colo&r", "Ц&вят"},   {"Black", "Черен"},     {"Maroon", "Кестеняв"}, {"Green", "Зелен"},
+    {"Olive", "Маслинен"}, {"Navy", "Тъмносин"},   {"Purple", "Лилав"},    {"Teal", "Синьозелен"},
+    {"Gray", "Сив"},       {"Silver", "Сребрист"}, {"Red", "Червен"},      {"Lime", "Светлозелен"},
+    {"Yellow", "Жълт"},    {"Blue", "Син"},        {"Fuchsia", "Фуксия"},  {"Aqua", "Тюркоазен"},
+    {"White", "Бял"},      {"Custom", "Друг"},
 };
 
 class ProgramTranslator : public QTranslator {

@@ -1,10 +1,10 @@
 #include "app/settings/settings_location.h"
 
-#include <climits>
-#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <climits>
+#include <cstdlib>
 
 namespace quillon {
 

@@ -51,8 +51,8 @@ FileDialog::FileDialog(QWidget* owner, FileDialogOptions options)
     setObjectName(QStringLiteral("FileDialog"));
     const bool save = options_.mode == FileDialogOptions::Mode::kSave;
     setWindowTitle(!options_.title.isEmpty() ? options_.title
-                   : save                     ? DialogText("Save As")
-                                              : DialogText("Open"));
+                   : save                    ? DialogText("Save As")
+                                             : DialogText("Open"));
     setSizeGripEnabled(true);
     resize(560, 380);
 
@@ -97,10 +97,9 @@ FileDialog::FileDialog(QWidget* owner, FileDialogOptions options)
     for (const QString& filter : filters) {
         // The description alone when the patterns go without saying.
         const qsizetype bracket = filter.lastIndexOf(QLatin1Char('('));
-        filterBox_->addItem(options_.showFilterPatterns || bracket <= 0
-                                ? filter
-                                : filter.left(bracket).trimmed(),
-                            filter);
+        filterBox_->addItem(
+            options_.showFilterPatterns || bracket <= 0 ? filter : filter.left(bracket).trimmed(),
+            filter);
     }
     filterBox_->setCurrentIndex(std::clamp(options_.selectedFilter, 0, int(filters.size()) - 1));
     buttons_ = new QDialogButtonBox(Qt::Vertical, this);
@@ -242,9 +241,8 @@ void FileDialog::Confirm() {
             path += "." + options_.defaultSuffix.toStdString();
     }
     if (save && options_.confirmOverwrite && IsFile(path)) {
-        const QString question =
-            DialogText("%1 already exists.\nDo you want to replace it?")
-                .arg(DisplayFileName(path.substr(path.find_last_of('/') + 1)));
+        const QString question = DialogText("%1 already exists.\nDo you want to replace it?")
+                                     .arg(DisplayFileName(path.substr(path.find_last_of('/') + 1)));
         if (QMessageBox::warning(this, windowTitle(), question,
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;

@@ -26,13 +26,13 @@ namespace quillon {
 struct FileDialogOptions {
     enum class Mode { kOpen, kSave };
     Mode mode = Mode::kOpen;
-    QString title;                    // empty: the stock "Open" or "Save As"
-    QStringList filters;              // "Description (*.a *.b)"; none lists every file
+    QString title;        // empty: the stock "Open" or "Save As"
+    QStringList filters;  // "Description (*.a *.b)"; none lists every file
     int selectedFilter = 0;
-    bool showFilterPatterns = true;   // false: the descriptions only
-    std::string folder;               // where it opens (bytes); empty or missing: home
-    QString defaultSuffix;            // added to a typed name without an extension
-    bool confirmOverwrite = false;    // save: ask before an existing file is chosen
+    bool showFilterPatterns = true;  // false: the descriptions only
+    std::string folder;              // where it opens (bytes); empty or missing: home
+    QString defaultSuffix;           // added to a typed name without an extension
+    bool confirmOverwrite = false;   // save: ask before an existing file is chosen
 };
 
 struct ChosenFile {

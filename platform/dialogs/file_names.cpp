@@ -2,10 +2,10 @@
 
 #include <QStringDecoder>
 
-#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "platform/core/cp1251.h"
 
@@ -13,7 +13,8 @@ namespace quillon {
 
 QString DisplayFileName(std::string_view bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    const QString decoded =
+        utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (!utf8.hasError()) return decoded;
     std::string windows(bytes);
     for (char& c : windows) {

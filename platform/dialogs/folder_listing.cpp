@@ -3,11 +3,11 @@
 #include <QRegularExpression>
 #include <QString>
 
-#include <algorithm>
 #include <dirent.h>
 #include <fnmatch.h>
-#include <memory>
 #include <sys/stat.h>
+#include <algorithm>
+#include <memory>
 
 #include "platform/dialogs/file_names.h"
 
@@ -34,7 +34,8 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     // By the names as shown, so that legacy names sort among the others.
     std::vector<std::pair<QString, FolderEntry>> shown;
     shown.reserve(entries.size());
-    for (FolderEntry& entry : entries) shown.emplace_back(DisplayFileName(entry.name), std::move(entry));
+    for (FolderEntry& entry : entries)
+        shown.emplace_back(DisplayFileName(entry.name), std::move(entry));
     std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
         if (a.second.folder != b.second.folder) return a.second.folder;
         const int order = a.first.compare(b.first, Qt::CaseInsensitive);
@@ -57,8 +58,8 @@ std::vector<std::string> PatternsOfFilter(const QString& filter) {
     const QRegularExpressionMatch match = brackets.match(filter);
     std::vector<std::string> patterns;
     if (match.hasMatch()) {
-        for (const QString& pattern :
-             match.captured(1).split(QRegularExpression(QStringLiteral("[ ;]+")), Qt::SkipEmptyParts))
+        for (const QString& pattern : match.captured(1).split(
+                 QRegularExpression(QStringLiteral("[ ;]+")), Qt::SkipEmptyParts))
             patterns.push_back(pattern.toStdString());
     }
     if (patterns.empty()) patterns.emplace_back("*");

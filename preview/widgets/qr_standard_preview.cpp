@@ -373,7 +373,8 @@ QStatusBar* TQRStandardPreview::StatusBar() const {
 void TQRStandardPreview::ShowPreview() {
     Qt::WindowStates state = initialState_;
     std::optional<PreviewPlacement> remembered;
-    if (PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory()) remembered = memory->Recall();
+    if (PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory())
+        remembered = memory->Recall();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         const std::optional<QRect> fitted =

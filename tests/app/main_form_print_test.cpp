@@ -6,16 +6,16 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
-#include <QToolButton>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <functional>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -249,7 +249,8 @@ TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
     ASSERT_EQ(reports.OpenCount(), 1);
     TQRStandardPreview* shown = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* preview = dynamic_cast<TQRStandardPreview*>(widget); preview && preview->isVisible())
+        if (auto* preview = dynamic_cast<TQRStandardPreview*>(widget);
+            preview && preview->isVisible())
             shown = preview;
     }
     ASSERT_NE(shown, nullptr);

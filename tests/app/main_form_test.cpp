@@ -181,7 +181,8 @@ TEST_F(MainFormTest, FileDialogsStartInTheFolderOfAPathElseTheLastElseHome) {
     WriteFile(rig_.SettingsPath(), "[Mine]\nX=1\n");
     const auto form = rig_.MakeForm();
     rig_.ChooseInput(*form, std::nullopt);
-    EXPECT_EQ(rig_.dialogs.fileFolders.back(), HomeFolder()) << "nothing chosen, nothing remembered";
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), HomeFolder())
+        << "nothing chosen, nothing remembered";
 
     WriteFile(rig_.SettingsPath(), "[Mine]\nX=1\n[Folders]\nLastFolder=" + a.Path() + "\n");
     rig_.ChooseOutput(*form, std::nullopt);
@@ -205,7 +206,7 @@ TEST_F(MainFormTest, FileDialogsStartInTheFolderOfAPathElseTheLastElseHome) {
 
 TEST_F(MainFormTest, LegacyFileNamesReachTheCoreAsTheirBytes) {
     const std::string input = rig_.files.File("\x8e\xb2\xb7\xa5\xb2.txt");  // a DOS-coded name
-    const std::string output = rig_.files.File("\xcf\xf0\xe8.txt");       // a Windows-coded one
+    const std::string output = rig_.files.File("\xcf\xf0\xe8.txt");         // a Windows-coded one
     WriteFile(input, "\x80\xA0\r\n");
     const auto form = rig_.MakeForm();
     rig_.ChooseInput(*form, input);

@@ -17,7 +17,8 @@ using testing::WriteFile;
 TEST(SessionSettings, KeepTheirOwnSectionsAndEveryOtherLine) {
     TempDir dir;
     const std::string path = dir.File("quillon.ini");
-    const std::string before = "[Print]\r\nOrientation=landscape\r\nFont=Arial\r\n[Mine]\r\nX=1\r\n";
+    const std::string before =
+        "[Print]\r\nOrientation=landscape\r\nFont=Arial\r\n[Mine]\r\nX=1\r\n";
     WriteFile(path, before);
     const std::string legacyFolder = "/home/\x8e\xa2\xa2";  // a name that is not UTF-8
     WriteLastFolder(path, legacyFolder);

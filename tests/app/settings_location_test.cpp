@@ -53,9 +53,9 @@ TEST(SettingsFilePath, PerUserWhenTheProgramFolderIsWriteProtected) {
         std::string xdg;
         int placement;
     } cases[] = {
-        {"", 2},           // unset: ~/.config
-        {xdg, 3},          // an absolute $XDG_CONFIG_HOME
-        {"relative", 2},   // a relative one is ignored
+        {"", 2},          // unset: ~/.config
+        {xdg, 3},         // an absolute $XDG_CONFIG_HOME
+        {"relative", 2},  // a relative one is ignored
     };
     for (const auto& c : cases) {
         EXPECT_EQ(testing::RunUnprivileged([&] { return Placement(f.Environment(c.xdg), c.xdg); }),

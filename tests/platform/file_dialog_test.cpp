@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <sys/stat.h>
+#include <algorithm>
 
 #include "platform/dialogs/file_dialog.h"
 #include "platform/dialogs/file_names.h"

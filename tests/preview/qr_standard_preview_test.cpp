@@ -6,12 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "output/qr_printer.h"
-#include "platform/core/services.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/rounding.h"
+#include "platform/core/services.h"
 #include "preview/core/page_text_search.h"
 #include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
