@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,7 +75,20 @@ FontDialog::FontDialog(const FontChoice& initial, QWidget* owner)
     : QFontDialog(owner), shown_(initial.font) {
     // The colour goes into Qt's own widgets; a desktop's native dialog has no place for it.
     setOption(QFontDialog::DontUseNativeDialog);
-    setCurrentFont(initial.font);
+    // The dialog finds a font's style by a name it makes up, translated ("Normal" is
+    // "Нормален" in Bulgarian) and so not found among the family's styles; it then takes the
+    // first one ("Bold Italic"). Name the style of the font's own family instead.
+    QFont start = initial.font;
+    const QString family = QFontInfo(start).family();
+    if (start.styleName().isEmpty()) {
+        const QString style =
+            NearestStyle(family, start.weight(), start.style() != QFont::StyleNormal);
+        if (!style.isEmpty()) {
+            start.setFamilies({family});
+            start.setStyleName(style);
+        }
+    }
+    setCurrentFont(start);
     shown_ = currentFont();
     AddColorBox(initial.color);
     connect(this, &QFontDialog::currentFontChanged, this,

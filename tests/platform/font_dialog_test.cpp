@@ -6,6 +6,8 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QTranslator>
 #include <QFontDatabase>
 #include <QListView>
 
@@ -79,6 +81,33 @@ TEST(FontDialog, ANewFamilyKeepsTheUprightNormalStyle) {
     chosen = boldDialog.Choice().font;
     EXPECT_EQ(chosen.weight(), QFont::Bold);
     EXPECT_EQ(chosen.style(), QFont::StyleNormal);
+}
+
+// Qt's own names of styles as a Bulgarian translation has them.
+class StyleNamesInBulgarian : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (QLatin1String(context) != QLatin1String("QFontDatabase")) return {};
+        if (QLatin1String(source) == QLatin1String("Normal")) return QStringLiteral("Нормален");
+        if (QLatin1String(source) == QLatin1String("Bold")) return QStringLiteral("Получер");
+        return {};
+    }
+};
+
+TEST(FontDialog, OpensOnTheFontsOwnStyleUnderATranslation) {
+    testing::EnsureQtApplication();
+    if (!Installed("Liberation Mono")) GTEST_SKIP() << "needs the font Liberation Mono";
+    StyleNamesInBulgarian bulgarian;
+    QCoreApplication::installTranslator(&bulgarian);
+    QFont bold(QStringLiteral("Liberation Mono"), 10);
+    bold.setBold(true);
+    for (const QFont& font : {QFont(QStringLiteral("Liberation Mono"), 10), bold}) {
+        const QFont shown = FontDialog({font, Qt::black}, nullptr).Choice().font;
+        EXPECT_EQ(shown.weight(), font.weight());
+        EXPECT_EQ(shown.style(), QFont::StyleNormal);
+    }
+    QCoreApplication::removeTranslator(&bulgarian);
 }
 
 }  // namespace
