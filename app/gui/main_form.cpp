@@ -21,6 +21,7 @@
 #include "app/transcode/transcode.h"
 #include "platform/core/services.h"
 #include "platform/dialogs/file_names.h"
+#include "platform/qt/qt_canvas.h"
 
 namespace quillon {
 
@@ -79,10 +80,6 @@ int WholePoints(double points) {
     if (rounded >= 2147483647.0) return 2147483647;
     if (rounded <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int>(rounded);
-}
-
-QColor ToQColor(Color color) {
-    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
 }
 
 Color ColorOf(const QColor& color) {
@@ -428,7 +425,7 @@ void TMainForm::BitBtn1Click() {
     TRozerEdedid& report = Report1();
     fontDialogFont_ = ToQFont(report.Font());
     const std::optional<FontChoice> chosen =
-        dialogs_.chooseFont(this, {fontDialogFont_, ToQColor(report.Font().color)});
+        dialogs_.chooseFont(this, {fontDialogFont_, QtCanvas::ToQColor(report.Font().color)});
     if (!chosen) return;
     fontDialogFont_ = chosen->font;
     FontSpec font = report.Font();
