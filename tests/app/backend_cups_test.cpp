@@ -38,7 +38,7 @@ using testing::CapturingPrinter;
 using testing::PrivateCups;
 using testing::TempDir;
 
-const std::string kBackend = std::string(QUILLON_BINARY_DIR) + "/app/quillon-backend";
+const std::string kBackend = std::string(QUILLON_BINARY_DIR) + "/app/backend/quillon";
 const std::string kTool = std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli";
 const std::string kPpd = std::string(QUILLON_TEST_DATA) + "/../../app/backend/quillon-dos.ppd";
 const std::string kFixture = std::string(QUILLON_TEST_DATA) + "/sample-dos.txt";
@@ -85,18 +85,21 @@ std::string NumberedLines(int count, const std::string& marker = "") {
     return text;
 }
 
-// Where `cmake --install` puts the backend decides who the scheduler runs it as.
+// Where the README's install command puts the backend decides who the scheduler runs it as.
 TEST(BackendInstall, PutsTheBackendWhereTheSchedulerRunsItAsLp) {
     TempDir dir;
     const auto install = testing::RunCommand("DESTDIR=" + dir.Path() + " " + QUILLON_CMAKE + " --install " +
-                                             QUILLON_BINARY_DIR + " --component cups");
+                                             QUILLON_BINARY_DIR + " --component cups --prefix /usr");
     ASSERT_EQ(install.status, 0) << install.output;
+    const std::string backend = dir.Path() + "/usr/" + QUILLON_CUPS_BACKEND_DIR + "/quillon";
+    const std::string ppd = dir.Path() + "/usr/" + QUILLON_CUPS_MODEL_DIR + "/quillon/quillon-dos.ppd";
+    EXPECT_EQ(backend, dir.Path() + "/usr/lib/cups/backend/quillon");
     struct stat info {};
-    ASSERT_EQ(::stat((dir.Path() + QUILLON_CUPS_BACKEND_DIR + "/quillon").c_str(), &info), 0) << install.output;
+    ASSERT_EQ(::stat(backend.c_str(), &info), 0) << install.output;
     // Readable and executable by others: run as lp, never as root.
     EXPECT_EQ(info.st_mode & 07777, 0755u);
-    EXPECT_EQ(testing::ReadFile(dir.Path() + QUILLON_CUPS_BACKEND_DIR + "/quillon"), testing::ReadFile(kBackend));
-    ASSERT_EQ(::stat((dir.Path() + QUILLON_CUPS_MODEL_DIR + "/quillon/quillon-dos.ppd").c_str(), &info), 0);
+    EXPECT_EQ(testing::ReadFile(backend), testing::ReadFile(kBackend));
+    ASSERT_EQ(::stat(ppd.c_str(), &info), 0) << install.output;
     EXPECT_EQ(info.st_mode & 07777, 0644u);
 }
 
