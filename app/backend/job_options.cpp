@@ -12,10 +12,11 @@ namespace quillon {
 
 namespace {
 
-// Options of the job that mean something to the destination's own driver. The rest either
-// shape our layout (copies aside, which the destination makes) or describe the job itself.
-constexpr std::array<std::string_view, 6> kForwardedOptions = {
-    "sides", "number-up", "output-bin", "media-source", "print-quality", "multiple-document-handling",
+// Options of the job that the destination's own driver carries out on the laid-out pages (as
+// it makes the copies). The rest either shape our layout or describe the job itself.
+constexpr std::array<std::string_view, 7> kForwardedOptions = {
+    "page-ranges", "sides", "number-up", "output-bin", "media-source", "print-quality",
+    "multiple-document-handling",
 };
 
 EBackendError BadValue(std::string_view option, std::string_view value, std::string_view wanted) {
@@ -48,30 +49,6 @@ bool ParseBoolean(std::string_view option, const std::string& value) {
     throw BadValue(option, value, "true or false");
 }
 
-// IPP page ranges as the scheduler writes them: "1-3,5,7-".
-std::vector<PageRange> ParsePageRanges(std::string_view value) {
-    std::vector<PageRange> ranges;
-    std::string_view rest = value;
-    while (!rest.empty()) {
-        const auto comma = rest.find(',');
-        const std::string_view item = rest.substr(0, comma);
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        const auto dash = item.find('-');
-        PageRange range{0, 0};
-        const bool firstOk = ParseNumber(item.substr(0, dash), range.first) && range.first >= 1;
-        bool lastOk = true;
-        if (dash == std::string_view::npos) {
-            range.last = range.first;
-        } else if (dash + 1 < item.size()) {
-            lastOk = ParseNumber(item.substr(dash + 1), range.last) && range.last >= range.first;
-        }
-        if (!firstOk || !lastOk) throw BadValue("page-ranges", value, "a list of pages such as 1-3,5");
-        ranges.push_back(range);
-    }
-    if (ranges.empty()) throw BadValue("page-ranges", value, "a list of pages such as 1-3,5");
-    return ranges;
-}
-
 void Apply(JobOptions& job, const std::string& name, const std::string& value,
            const QueueDescription& queue) {
     if (name == "quillon-line-drawing") {
@@ -90,8 +67,6 @@ void Apply(JobOptions& job, const std::string& name, const std::string& value,
         job.landscape = orientation == IPP_ORIENT_LANDSCAPE || orientation == IPP_ORIENT_REVERSE_LANDSCAPE;
     } else if (name == "landscape") {
         job.landscape = ParseBoolean(name, value);
-    } else if (name == "page-ranges") {
-        job.pages = ParsePageRanges(value);
     } else if (name.rfind("quillon-", 0) == 0) {
         // A misspelt option of ours would otherwise print the job without it.
         throw EBackendError(CUPS_BACKEND_CANCEL,
@@ -132,15 +107,6 @@ std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages
     if (options.landscape) arguments.emplace_back("--landscape");
     if (options.lineDrawing) arguments.emplace_back("--line-drawing");
     if (options.fit) arguments.emplace_back("--fit");
-    if (!options.pages.empty()) {
-        std::string pages;
-        for (const PageRange& range : options.pages) {
-            if (!pages.empty()) pages += ',';
-            pages += std::to_string(range.first) + "-" + (range.last > 0 ? std::to_string(range.last) : "");
-        }
-        arguments.emplace_back("--pages");
-        arguments.push_back(pages);
-    }
     return arguments;
 }
 

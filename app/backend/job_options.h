@@ -9,23 +9,17 @@
 
 namespace quillon {
 
-struct PageRange {
-    int first;
-    int last;  // 0: to the last page
-};
-
 // How one job is laid out and delivered: the queue's defaults overridden by the job's own
 // options.
 struct JobOptions {
     int copies = 1;
     bool landscape = false;
-    std::vector<PageRange> pages;  // empty: every page
     bool lineDrawing = false;
     bool fit = false;
     std::string font = "Courier New";
     int size = 10;
-    // Options for the destination queue's driver, passed on as they came (two-sided
-    // printing, paper source, ...).
+    // Options for the destination queue's driver, passed on as they came (the pages to
+    // print, two-sided printing, paper source, ...).
     std::vector<std::pair<std::string, std::string>> forwarded;
 };
 

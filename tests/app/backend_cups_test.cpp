@@ -218,13 +218,15 @@ TEST_F(BackendCups, JobOptionsWinOverQueueDefaults) {
     EXPECT_EQ(Inspect(dir_, Received(1).at(0)).pages, tenPoints.pages);
     ASSERT_EQ(cups_->Run("lpadmin -p dos -o quillon-size=10").status, 0);
 
-    // Copies are the destination's to make.
-    const auto sent = cups_->Run("lp -U alice -d dos -n 2 -t two-copies " + file);
+    // Copies and the choice of pages are the destination's to make: its driver prints the
+    // laid-out pages.
+    const auto sent = cups_->Run("lp -U alice -d dos -n 2 -o page-ranges=1-2,4 -t two-copies " + file);
     ASSERT_EQ(sent.status, 0);
     Received(1);
     const std::optional<int> job = testing::JobWithTitle("two-copies", "capture");
     ASSERT_TRUE(job.has_value());
     EXPECT_EQ(testing::JobAttribute(*job, "copies"), "2");
+    EXPECT_EQ(testing::JobAttribute(*job, "page-ranges"), "1-2,4-4");
     // The job is the user's on the destination too.
     const std::string jobs = cups_->Run("lpstat -W completed -o capture").output;
     EXPECT_TRUE(std::regex_search(jobs, std::regex("capture-" + std::to_string(*job) + " +alice "))) << jobs;
