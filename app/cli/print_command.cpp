@@ -52,6 +52,7 @@ std::string BaseName(const std::string& path) {
 // over its sheet. Returns the number of pages written.
 int WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
+    printer.CheckPages(range.first, range.last);
     int width = printer.PaperWidth();
     int length = printer.PaperLength();
     if (width <= 0 || length <= 0) {
