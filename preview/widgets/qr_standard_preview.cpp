@@ -124,7 +124,6 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
             showSearch_ = report->showSearch;
             initialZoom_ = report->initialZoom;
             SetStatusText(FromCp1251(report->title));
-            orientation_ = report->orientation;
         }
     }
     preview_->SetQRPrinter(printer);
@@ -591,6 +590,10 @@ void TQRStandardPreview::LoadClick() {
         }
     });
     if (!loaded || !self) return;
+    // The file's pages may have another paper or orientation: they are laid out as a window
+    // opened on them would be, at the zoom rule in force.
+    LayOutThumbnails();
+    preview_->RefitZoom();
     SetStatusText(fileName);
     Guarded([&] {
         preview_->SetPageNumber(1);
@@ -643,13 +646,11 @@ void TQRStandardPreview::LayOutThumbnails() {
     thumbWidth_ = columnWidth - 20;
     thumbOffsetX_ = RoundHalfEven32((columnWidth - thumbWidth_) / 2.0L);
     if (printer == nullptr) return;
-    // The sheet's dimensions before the orientation is applied.
-    const long double paperWidth = printer->Settings().SheetWidth();
-    const long double paperLength = printer->Settings().SheetLength();
+    // The pages' shape, as the printer holds them: a loaded report may have turned it.
+    const long double paperWidth = printer->PaperWidth();
+    const long double paperLength = printer->PaperLength();
     if (!(paperWidth > 0) || !(paperLength > 0)) return;
-    const long double height = orientation_ == TPrinterOrientation::poLandscape
-                                   ? thumbWidth_ / paperLength * paperWidth
-                                   : thumbWidth_ / paperWidth * paperLength;
+    const long double height = thumbWidth_ / paperWidth * paperLength;
     thumbRowHeight_ = std::max(1, RoundHalfEven32(height - thumbTextHeight_));
     thumbGrid_->verticalHeader()->setDefaultSectionSize(thumbRowHeight_);
 }

@@ -10,7 +10,6 @@
 
 #include <string>
 
-#include "output/paper.h"
 #include "platform/core/messages.h"
 #include "preview/widgets/preview_dialogs.h"
 #include "report/rozer_ededid.h"
@@ -128,7 +127,6 @@ private:
     bool showThumbs_ = true;
     bool showSearch_ = true;
     TQRZoomState initialZoom_ = TQRZoomState::qrZoomToFit;
-    TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     Qt::WindowStates initialState_ = Qt::WindowMaximized;
     int lastProgress_ = 0;
     int thumbTextHeight_ = 0;

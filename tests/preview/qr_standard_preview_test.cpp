@@ -330,6 +330,51 @@ TEST_F(StandardPreviewTest, SavingAndLoadingAReportFile) {
     EXPECT_EQ(testing::ReadFile(copy), testing::ReadFile(saved));
 }
 
+// A landscape report loaded into a window that shows portrait pages is laid out as a window
+// opened on that file lays it out: page image, zoom and thumbnails.
+TEST_F(StandardPreviewTest, LoadingALandscapeReportLaysItOutAsAFreshWindowDoes) {
+    testing::TempDir dir;
+    const std::string file = dir.File("landscape.QRP");
+    {
+        TQRPrinter landscape;
+        landscape.SetOrientation(TPrinterOrientation::poLandscape);
+        RecordTextPages(landscape, NumberedPages(2));
+        landscape.Save(file);
+    }
+    TQRPrinter loaded;
+    loaded.Load(file);
+    ASSERT_EQ(loaded.Orientation(), TPrinterOrientation::poLandscape);
+    const QPointer<TQRStandardPreview> fresh = new TQRStandardPreview(&loaded);
+    fresh->ShowPreview();
+    fresh->ZoomToWidthClick();
+    fresh->QRPreviewPageAvailable(2);
+    ProcessEvents();
+
+    RecordTextPages(printer, NumberedPages(3));
+    TQRStandardPreview& w = Open(printer);
+    w.ZoomToWidthClick();
+    ProcessEvents();
+    const QSize portrait = w.QRPreview()->PreviewImage()->size();
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
+        return std::optional<FileChoice>(FileChoice{file, 1});
+    };
+    w.Dialogs() = *dialogs;
+    w.Button("LoadReport")->click();
+    ProcessEvents();
+
+    const QSize image = w.QRPreview()->PreviewImage()->size();
+    EXPECT_GT(image.width(), image.height());
+    EXPECT_NE(image, portrait);
+    EXPECT_EQ(image, fresh->QRPreview()->PreviewImage()->size());
+    EXPECT_EQ(w.QRPreview()->Zoom(), fresh->QRPreview()->Zoom());
+    EXPECT_EQ(w.QRPreview()->ZoomState(), TQRZoomState::qrZoomToWidth);
+    ASSERT_EQ(w.ThumbGrid()->rowCount(), 2);
+    EXPECT_EQ(w.ThumbGrid()->rowHeight(0), fresh->ThumbGrid()->rowHeight(0));
+    EXPECT_LT(w.ThumbGrid()->rowHeight(0), w.ThumbGrid()->columnWidth(0) - 20);  // wide sheets
+    fresh->close();
+    ProcessEvents();
+}
+
 TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     testing::TempDir dir;
     printer.BeginDocument();
