@@ -23,6 +23,7 @@ class QSplitter;
 class QStatusBar;
 class QTableWidget;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -30,6 +31,7 @@ namespace quillon {
 
 class TQRPreview;
 class TQRPrinter;
+class TQRThumbnailDelegate;
 
 class TQRStandardPreview : public QMainWindow, public MessageTarget {
 public:
@@ -94,12 +96,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class ThumbnailDelegate;
-
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();
     void LayOutThumbnails();
+    // Gives the thumbnail grid a row per page begun.
+    void UpdateThumbnailRows();
     void ThumbGridSelectCell(int row);
     // Handles a key as the window sees it before its controls; true when it acted on it.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -119,6 +121,8 @@ private:
     QWidget* tabThumbs_ = nullptr;
     QWidget* tabSearchResult_ = nullptr;
     QTableWidget* thumbGrid_ = nullptr;
+    TQRThumbnailDelegate* thumbnails_ = nullptr;
+    QTimer* thumbRowsTimer_ = nullptr;
     QGroupBox* groupBox_ = nullptr;
     QLabel* searchTextLabel_ = nullptr;
     QListWidget* searchResultBox_ = nullptr;
