@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "expr/environment.h"
 #include "output/qr_page_list.h"
 #include "output/qr_printer.h"
 #include "platform/core/canvas.h"
@@ -725,6 +726,34 @@ TEST_F(StandardPreviewTest, ClosingSendsTheReportItsPrinter) {
     EXPECT_EQ(afterPreview, 1);
     ProcessEvents();
     EXPECT_TRUE(window.isNull());
+}
+
+// The preview's own message and error boxes carry the program's title, which the program
+// gives the report engine at start-up.
+TEST(PreviewMessageBoxes, CarryTheProgramTitle) {
+    testing::ScopedQtPlatform platform;
+    std::vector<QString> titles;
+    const auto closeOnceShown = [&] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [&titles, poll] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr) return;
+            titles.push_back(box->windowTitle());
+            box->close();
+            poll->deleteLater();
+        });
+        poll->start(1);
+    };
+    CreateGlobalEnvironment("DOS Printer");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    closeOnceShown();
+    DefaultPreviewDialogs().showError(nullptr, QStringLiteral("Stream read error"));
+    CreateGlobalEnvironment("Quillon");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    ProcessEvents();
+    EXPECT_EQ(titles, (std::vector<QString>{"DOS Printer", "DOS Printer", "Quillon"}));
 }
 
 }  // namespace
