@@ -9,6 +9,7 @@ packages=(
   fonts-liberation2 fonts-liberation fonts-wine
   xvfb xauth cups printer-driver-cups-pdf poppler-utils imagemagick emf2svg
   clang libclang-rt-14-dev
+  locales
   enscript paps
 )
 
