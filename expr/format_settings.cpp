@@ -33,11 +33,17 @@ constexpr struct {
     char32_t from;
     std::uint8_t to;
 } kNearestCp1251[] = {
-    {0x2000, 0xA0}, {0x2001, 0xA0}, {0x2002, 0xA0}, {0x2003, 0xA0}, {0x2004, 0xA0}, {0x2005, 0xA0},
-    {0x2006, 0xA0}, {0x2007, 0xA0}, {0x2008, 0xA0}, {0x2009, 0xA0}, {0x200A, 0xA0}, {0x202F, 0xA0},
-    {0x205F, 0xA0}, {0x3000, 0xA0}, {0x066B, ','},  // Arabic decimal separator
-    {0x066C, '\''},                                 // Arabic thousands separator
-    {0x02BC, '\''},                                 // modifier letter apostrophe
+    // clang-format off
+    {0x2000, 0xA0}, {0x2001, 0xA0}, {0x2002, 0xA0}, {0x2003, 0xA0},  // en and em quads, spaces
+    {0x2004, 0xA0}, {0x2005, 0xA0}, {0x2006, 0xA0}, {0x2007, 0xA0},  // thick to figure space
+    {0x2008, 0xA0}, {0x2009, 0xA0}, {0x200A, 0xA0},                  // punctuation, thin, hair
+    {0x202F, 0xA0},                                                  // narrow no-break space
+    {0x205F, 0xA0},                                                  // medium mathematical
+    {0x3000, 0xA0},                                                  // ideographic space
+    {0x066B, ','},                                                   // Arabic decimal separator
+    {0x066C, '\''},                                                  // Arabic thousands separator
+    {0x02BC, '\''},                                                  // modifier letter apostrophe
+    // clang-format on
 };
 
 // One character of the locale as a Windows-1251 byte: its own, the nearest, or `fallback`.

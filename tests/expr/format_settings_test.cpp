@@ -50,28 +50,17 @@ TEST_F(LocaleSettings, SeparatorsAndPatternsOfRealLocales) {
         char thousand;
         const char* date;
         const char* time;
-        const char* number;  // 1234567.5 with the mask "#,##0.00"
+        std::string number;  // 1234567.5 with the mask "#,##0.00"
     };
     // The narrow no-break space that Russian, Ukrainian and French group digits with is not in
     // Windows-1251: it becomes the no-break space (A0), never "?".
+    const std::string kGrouped = std::string("1\xA0") + "234\xA0" + "567,50";
     const Case cases[] = {
         {"bg_BG.UTF-8", ',', '\0', "%e.%m.%Y", "%k:%M:%S", "1234567,50"},
-        {"ru_RU.UTF-8", ',', '\xA0', "%d.%m.%Y", "%T",
-         "1\xA0"
-         "234\xA0"
-         "567,50"},
-        {"uk_UA.UTF-8", ',', '\xA0', "%d.%m.%y", "%T",
-         "1\xA0"
-         "234\xA0"
-         "567,50"},
-        {"fr_FR.UTF-8", ',', '\xA0', "%d/%m/%Y", "%T",
-         "1\xA0"
-         "234\xA0"
-         "567,50"},
-        {"ru_RU.CP1251", ',', '\xA0', "%d.%m.%Y", "%T",
-         "1\xA0"
-         "234\xA0"
-         "567,50"},
+        {"ru_RU.UTF-8", ',', '\xA0', "%d.%m.%Y", "%T", kGrouped},
+        {"uk_UA.UTF-8", ',', '\xA0', "%d.%m.%y", "%T", kGrouped},
+        {"fr_FR.UTF-8", ',', '\xA0', "%d/%m/%Y", "%T", kGrouped},
+        {"ru_RU.CP1251", ',', '\xA0', "%d.%m.%Y", "%T", kGrouped},
         {"C", '.', '\0', "%m/%d/%y", "%H:%M:%S", "1234567.50"},
         {"xx_NOWHERE.UTF-8", '.', ',', "%d.%m.%Y", "%H:%M:%S", "1,234,567.50"},  // the defaults
     };
