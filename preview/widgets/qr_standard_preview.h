@@ -63,6 +63,9 @@ public:
     void PrintClick();
     void SaveClick();
     void LoadClick();
+    // After the printer has loaded a report file: the file name as status text, page 1 on
+    // show, printing enabled and printer set-up disabled.
+    void ShowLoadedReport(const QString& fileName);
     void ExitClick();
 
     // --- Events of the preview control --------------------------------------------------
@@ -99,6 +102,8 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();
+    // Hands the window's placement to the program's memory of it (if any).
+    void RememberPlacement();
     void LayOutThumbnails();
     // Gives the thumbnail grid a row per page begun.
     void UpdateThumbnailRows();
