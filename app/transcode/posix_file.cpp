@@ -41,6 +41,12 @@ File File::OpenForReading(const std::string& path) {
     return file;
 }
 
+File File::Standard(int fd, std::string name) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (own < 0) throw EInOutError(InOutCodeFromErrno(errno, name));
+    return File(own, std::move(name));
+}
+
 struct stat File::Status() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) Fail(errno);

@@ -1,6 +1,8 @@
 #include "app/transcode/text_file.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,6 +12,11 @@
 #include "app/transcode/line_blocks.h"
 #include "app/transcode/line_scanner.h"
 #include "app/transcode/posix_file.h"
+#include "platform/core/dos_code_page.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quillon {
 
@@ -89,12 +96,114 @@ private:
     std::size_t used_ = 0;
 };
 
+// The output bytes of each input byte, at most three, stored four wide so that a whole entry
+// can be copied at once.
+struct Encoded {
+    std::uint8_t bytes[4];
+    std::uint8_t length;
+};
+using EncodingTable = std::array<Encoded, 256>;
+
+EncodingTable MakeEncodingTable(TextEncoding encoding) {
+    EncodingTable table{};
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<std::uint8_t>(b);
+        if (encoding == TextEncoding::kUtf8) {
+            const Utf8Char c = DosToUtf8(byte);
+            table[b] = {{c.bytes[0], c.bytes[1], c.bytes[2], 0}, c.length};
+        } else {
+            table[b] = {{ShiftDosLetter(byte), 0, 0, 0}, 1};
+        }
+    }
+    return table;
+}
+
+// Writes lines through an encoding table with the chosen line end. ASCII, the bulk of most
+// files, is copied sixteen bytes at a time; other bytes take their table entry.
+class EncodingSink {
+public:
+    EncodingSink(posix::File& output, TextEncoding encoding, LineEnd lineEnd)
+        : output_(output),
+          table_(MakeEncodingTable(encoding)),
+          lineEnd_(lineEnd == LineEnd::kCrLf ? std::string_view("\r\n") : std::string_view("\n")),
+          buffer_(new std::uint8_t[kWriteBufferSize + kSlack]) {}
+
+    void Bytes(const std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            // Every input byte gives at most three output bytes, plus one byte of slack for the
+            // four-byte copies.
+            if (kWriteBufferSize - used_ < 64) Flush();
+            const std::size_t n = std::min(size, (kWriteBufferSize - used_) / 3);
+            used_ = static_cast<std::size_t>(Encode(data, n, buffer_.get() + used_) - buffer_.get());
+            data += n;
+            size -= n;
+        }
+    }
+
+    bool EndLine() {
+        if (kWriteBufferSize - used_ < lineEnd_.size()) Flush();
+        std::memcpy(buffer_.get() + used_, lineEnd_.data(), lineEnd_.size());
+        used_ += lineEnd_.size();
+        return true;
+    }
+
+    void Flush() {
+        output_.WriteAll(buffer_.get(), used_);
+        used_ = 0;
+    }
+
+private:
+    std::uint8_t* Encode(const std::uint8_t* in, std::size_t n, std::uint8_t* out) const {
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            if (_mm_movemask_epi8(v) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+                out += 16;
+                continue;
+            }
+            for (std::size_t k = 0; k < 16; ++k) out = Put(out, in[i + k]);
+        }
+#endif
+        for (; i < n; ++i) out = Put(out, in[i]);
+        return out;
+    }
+
+    std::uint8_t* Put(std::uint8_t* out, std::uint8_t byte) const {
+        const Encoded& e = table_[byte];
+        std::memcpy(out, e.bytes, 4);
+        return out + e.length;
+    }
+
+    posix::File& output_;
+    const EncodingTable table_;
+    std::string_view lineEnd_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t used_ = 0;
+};
+
+posix::File OpenConversionInput(const std::string& path) {
+    return path == kStandardStream ? posix::File::Standard(0, path) : posix::File::OpenForReading(path);
+}
+
+// Whether `output` is the input file itself (a pipe or terminal may well be both).
+bool IsTheInputFile(const struct stat& output, const struct stat& input) {
+    return S_ISREG(input.st_mode) && posix::SameFile(output, input);
+}
+
 // Opens (creating when absent) the output of a conversion without emptying it yet, and
 // refuses it when it is the input file itself.
 posix::File OpenConversionOutput(const std::string& path, const struct stat& input) {
+    if (path == kStandardStream) {
+        // Standard output is written as it is: whoever opened it chose to empty it or not.
+        posix::File output = posix::File::Standard(1, path);
+        if (IsTheInputFile(output.Status(), input)) throw EInOutError(kSharingViolation);
+        return output;
+    }
     if (path.empty()) throw EInOutError(kPathNotFound);
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && posix::SameFile(existing, input)) {
+    if (::stat(path.c_str(), &existing) == 0 && IsTheInputFile(existing, input)) {
         throw EInOutError(kSharingViolation);
     }
     // Non-blocking open: a FIFO without a reader fails instead of hanging.
@@ -102,7 +211,7 @@ posix::File OpenConversionOutput(const std::string& path, const struct stat& inp
     if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path));
     posix::File output(fd, path);
     const struct stat st = output.Status();
-    if (posix::SameFile(st, input)) throw EInOutError(kSharingViolation);
+    if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation);
     if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
         throw EInOutError(InOutCodeFromErrno(errno, path));
     }
@@ -156,13 +265,12 @@ LineList ReadTextLines(const std::string& path) {
     return lines;
 }
 
-void ConvertTextFile(const std::string& inputPath, const std::string& outputPath) {
-    posix::File input = posix::File::OpenForReading(inputPath);
-    posix::File output = OpenConversionOutput(outputPath, input.Status());
+namespace {
 
+template <class Sink>
+void Convert(posix::File& input, Sink& sink) {
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReadBufferSize + kSlack]());
     DosLineScanner scanner(/*paddedInput=*/true);
-    ConvertSink sink(output);
     while (!scanner.Ended()) {
         const std::size_t n = input.Read(buffer.get(), kReadBufferSize);
         if (n == 0) {
@@ -172,6 +280,22 @@ void ConvertTextFile(const std::string& inputPath, const std::string& outputPath
         scanner.Feed(buffer.get(), n, sink);
     }
     sink.Flush();
+}
+
+}  // namespace
+
+void ConvertTextFile(const std::string& inputPath, const std::string& outputPath,
+                     const ConvertOptions& options) {
+    posix::File input = OpenConversionInput(inputPath);
+    posix::File output = OpenConversionOutput(outputPath, input.Status());
+    if (options.encoding == TextEncoding::kCp1251 && options.lineEnd == LineEnd::kCrLf) {
+        // The specified conversion, with its block-copy fast path.
+        ConvertSink sink(output);
+        Convert(input, sink);
+    } else {
+        EncodingSink sink(output, options.encoding, options.lineEnd);
+        Convert(input, sink);
+    }
     input.Close();
     output.Close();
 }
