@@ -1,5 +1,6 @@
 #include "app/gui/main_form.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontInfo>
@@ -15,9 +16,9 @@
 #include <exception>
 
 #include "app/gui/error_box.h"
+#include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
 #include "app/transcode/text_file.h"
-#include "app/transcode/transcode.h"
 #include "platform/core/services.h"
 
 namespace quillon {
@@ -28,15 +29,7 @@ constexpr int kClientWidth = 352;
 constexpr int kCollapsedHeight = 105;
 constexpr int kExpandedHeight = 134;
 
-// The size a "FontSize" of the settings file is printed in. The value is applied as it is,
-// except where it names no font: 0 gives the design size, and a negative size is read as a
-// character height in points (as a negative font height is), which prints at its magnitude.
 constexpr double kDesignFontSize = 10;
-
-double UsableFontSize(int stored) {
-    if (stored == 0) return kDesignFontSize;
-    return std::fabs(static_cast<double>(stored));
-}
 
 // A font of the window at a pixel height, as the window was designed in pixels.
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
@@ -199,6 +192,12 @@ void TMainForm::CreateControls() {
     RadioButton1->setChecked(true);
     RadioButton2 = radioButton("RadioButton2", QStringLiteral("Пейзаж"), 196);
     BitBtn1 = pushButton("BitBtn1", QStringLiteral("Шрифт"), 273, 105, 75, 25);
+    // In the free room left of the orientation buttons, on their line: the designed controls
+    // keep their places.
+    CheckBox1 = new QCheckBox(QStringLiteral("Рамки"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setGeometry(8, 110, 105, 17);
+    CheckBox1->setToolTip(QStringLiteral("Печат на рамките и таблиците с линии"));
 
     setTabOrder(InputFileEdit, OutputFileEdit);
     setTabOrder(OutputFileEdit, ConvertButton);
@@ -206,6 +205,7 @@ void TMainForm::CreateControls() {
     setTabOrder(PrintButton, RadioButton1);
     setTabOrder(RadioButton1, RadioButton2);
     setTabOrder(RadioButton2, BitBtn1);
+    setTabOrder(BitBtn1, CheckBox1);
 }
 
 void TMainForm::ConnectEvents() {
@@ -218,6 +218,7 @@ void TMainForm::ConnectEvents() {
     connect(ConvertButton, &QPushButton::clicked, this, handle(&TMainForm::ConvertButtonClick));
     connect(PrintButton, &QPushButton::clicked, this, handle(&TMainForm::PrintButtonClick));
     connect(BitBtn1, &QPushButton::clicked, this, handle(&TMainForm::BitBtn1Click));
+    connect(CheckBox1, &QCheckBox::clicked, this, handle(&TMainForm::CheckBox1Click));
     // A radio button's handler runs when it becomes checked, by the user or by the program,
     // and not when the checked one is selected again.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
@@ -272,7 +273,7 @@ void TMainForm::LoadSettings() {
         report.SetFont(font);
         fontDialogFont_.setFamilies({QString::fromStdString(settings.fontName)});
     }
-    const double size = UsableFontSize(settings.fontSize);
+    const double size = PrintFontSize(settings.fontSize);
     if (size != settings.fontSize) {
         storedFontSize_ = settings.fontSize;
     } else {
@@ -281,6 +282,8 @@ void TMainForm::LoadSettings() {
     font.size = size;
     report.SetFont(font);
     fontDialogFont_.setPointSizeF(size);
+    program_.SetLineDrawing(settings.lineDrawing);
+    CheckBox1->setChecked(settings.lineDrawing);
     if (settings.portrait) {
         RadioButton1->setChecked(true);
         report.Page().SetOrientation(TPrinterOrientation::poPortrait);
@@ -296,6 +299,7 @@ void TMainForm::SaveSettings() {
     settings.portrait = report.Page().Orientation() == TPrinterOrientation::poPortrait;
     settings.fontName = report.Font().face;
     settings.fontSize = storedFontSize_ ? *storedFontSize_ : WholePoints(report.Font().size);
+    settings.lineDrawing = program_.LineDrawing();
     WritePrintSettings(settingsPath_, settings);
 }
 
@@ -341,9 +345,18 @@ void TMainForm::PrintButtonClick() {
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
     {
-        DosTextReader reader(FileSystemName(InputFileEdit->text()));
-        Line line;
-        while (reader.ReadLine(line)) memo.AddLine(NormaliseForPrint(line));
+        // The memo gets what was read even when reading fails halfway.
+        PrintText text;
+        struct Fill {
+            ~Fill() {
+                memo.SetLines(std::move(text.lines));
+                memo.SetFormFeeds(std::move(text.formFeeds));
+            }
+            TQRMemo& memo;
+            PrintText& text;
+        } fill{memo, text};
+        posix::File input = posix::File::OpenForReading(FileSystemName(InputFileEdit->text()));
+        ReadPrintText(input, {program_.LineDrawing()}, text);
     }
 
     // While the preview is open the report belongs to it: its orientation and font stay as
@@ -354,12 +367,14 @@ void TMainForm::PrintButtonClick() {
             form_.RadioButton1->setEnabled(false);
             form_.RadioButton2->setEnabled(false);
             form_.BitBtn1->setEnabled(false);
+            form_.CheckBox1->setEnabled(false);
         }
         ~PreviewScope() {
             form_.previewRunning_ = false;
             form_.RadioButton1->setEnabled(true);
             form_.RadioButton2->setEnabled(true);
             form_.BitBtn1->setEnabled(true);
+            form_.CheckBox1->setEnabled(true);
             // The print dialog may have turned the page; the checked button says how it lies.
             form_.ApplyCheckedOrientation();
             if (form_.closeWhenPreviewEnds_) {
@@ -404,6 +419,11 @@ void TMainForm::BitBtn1Click() {
     font.style = StyleOf(*chosen);
     report.SetFont(font);
     storedFontSize_.reset();
+    SaveSettings();
+}
+
+void TMainForm::CheckBox1Click() {
+    program_.SetLineDrawing(CheckBox1->isChecked());
     SaveSettings();
 }
 

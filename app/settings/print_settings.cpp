@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@ constexpr std::string_view kSection = "Print";
 constexpr std::string_view kOrientationKey = "Orientation";
 constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
+constexpr std::string_view kLineDrawingKey = "LineDrawing";
+constexpr double kDesignFontSize = 10;
 
 }  // namespace
 
@@ -45,6 +48,11 @@ int ParseProfileInteger(std::string_view text, int fallback) {
     return static_cast<int>(negative ? -value : value);
 }
 
+double PrintFontSize(int stored) {
+    if (stored == 0) return kDesignFontSize;
+    return std::fabs(static_cast<double>(stored));
+}
+
 PrintSettings ReadPrintSettings(const std::string& path) {
     const ProfileFile file(path);
     PrintSettings settings;
@@ -52,6 +60,7 @@ PrintSettings ReadPrintSettings(const std::string& path) {
     settings.fontName = file.ReadString(kSection, kFontKey, "");
     if (settings.fontName.size() > kMaxFaceNameLength) settings.fontName.resize(kMaxFaceNameLength);
     settings.fontSize = ParseProfileInteger(file.ReadString(kSection, kFontSizeKey, ""), 10);
+    settings.lineDrawing = ParseProfileInteger(file.ReadString(kSection, kLineDrawingKey, ""), 0) != 0;
     return settings;
 }
 
@@ -62,6 +71,11 @@ void WritePrintSettings(const std::string& path, const PrintSettings& settings) 
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, settings.fontSize);
     file.WriteString(kSection, kFontSizeKey, std::string_view(digits, result.ptr - digits));
+    // No value read from a line can hold a line break: as the fallback it tells an absent key.
+    constexpr std::string_view kAbsent = "\n";
+    if (settings.lineDrawing || file.ReadString(kSection, kLineDrawingKey, kAbsent) != kAbsent) {
+        file.WriteString(kSection, kLineDrawingKey, settings.lineDrawing ? "1" : "0");
+    }
 }
 
 std::string SettingsFilePath() {

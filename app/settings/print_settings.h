@@ -11,7 +11,13 @@ struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
     int fontSize = 10;              // "FontSize": points, applied without a range test
+    bool lineDrawing = false;       // "LineDrawing": "1" prints DOS line drawing as lines
 };
+
+// The size in points a "FontSize" prints at. The value is applied as it is, except where it
+// names no font: 0 gives the design size of 10 points, and a negative size is read as a
+// character height in points (as a negative font height is), which prints at its magnitude.
+double PrintFontSize(int stored);
 
 // The longest face name a font holds; longer "Font" values are cut to it.
 inline constexpr std::size_t kMaxFaceNameLength = 31;
@@ -24,8 +30,10 @@ int ParseProfileInteger(std::string_view text, int fallback);
 // Reads the settings; missing file, section or keys give the defaults. Never fails.
 PrintSettings ReadPrintSettings(const std::string& path);
 
-// Writes "Orientation", "Font" and "FontSize", in that order, one key at a time; raises
-// EIniFileException("Unable to write to <path>") at the first key that cannot be written.
+// Writes "Orientation", "Font" and "FontSize", in that order, one key at a time, then
+// "LineDrawing" when it is on or the file holds it already (a file of a user who never turned
+// it on keeps exactly the three specified keys); raises EIniFileException("Unable to write to
+// <path>") at the first key that cannot be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);
 
 // Full path of "quillon.ini" in the folder of the running executable.

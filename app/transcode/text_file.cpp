@@ -198,22 +198,22 @@ posix::File OpenConversionOutput(const std::string& path, const struct stat& inp
     if (path == kStandardStream) {
         // Standard output is written as it is: whoever opened it chose to empty it or not.
         posix::File output = posix::File::Standard(1, path);
-        if (IsTheInputFile(output.Status(), input)) throw EInOutError(kSharingViolation);
+        if (IsTheInputFile(output.Status(), input)) throw EInOutError(kSharingViolation, path);
         return output;
     }
-    if (path.empty()) throw EInOutError(kPathNotFound);
+    if (path.empty()) throw EInOutError(kPathNotFound, path);
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0 && IsTheInputFile(existing, input)) {
-        throw EInOutError(kSharingViolation);
+        throw EInOutError(kSharingViolation, path);
     }
     // Non-blocking open: a FIFO without a reader fails instead of hanging.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path));
+    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path), path);
     posix::File output(fd, path);
     const struct stat st = output.Status();
-    if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation);
+    if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation, path);
     if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        throw EInOutError(InOutCodeFromErrno(errno, path));
+        throw EInOutError(InOutCodeFromErrno(errno, path), path);
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
