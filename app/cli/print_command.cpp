@@ -177,9 +177,12 @@ int RunPrint(const PrintJob& job) {
     }
     program.Memo().SetLines(std::move(text.lines));
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
+    // A printer's queue lists the job under its file's name.
+    if (job.input != kStandardStream) report.SetReportTitle(BaseName(job.input));
     if (job.fit) {
-        font.size = program.LargestFittingFontSize(font.size);
-        report.SetFont(font);
+        FontSpec fitted = report.Font();
+        fitted.size = program.LargestFittingFontSize(fitted.size);
+        report.SetFont(fitted);
     }
 
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));

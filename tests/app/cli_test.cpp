@@ -92,14 +92,7 @@ std::string NumberedDosLines(int count) {
 }
 
 std::string PdfText(const std::string& pdf) {
-    const std::string command = "pdftotext -layout -enc UTF-8 " + pdf + " - 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-    if (pipe != nullptr) ::pclose(pipe);
-    return text;
+    return testing::CommandOutput("pdftotext -layout -enc UTF-8 " + pdf + " - 2>&1");
 }
 
 // The numbers of the "Проба N" lines, page by page (pdftotext ends each page with a form feed).

@@ -26,6 +26,10 @@ std::string JobAttribute(int job, const std::string& name);
 // none appears within a minute.
 std::string WaitForPdf(const std::string& title);
 
+// The PDF of the last job that `queue` completed, once it has no active job left; empty when
+// none appears within a minute. For jobs whose title the test cannot choose.
+std::string WaitForLastPdfOf(const std::string& queue);
+
 // Adds a cups-pdf queue of this name (removed by RemoveQueue); false when lpadmin fails.
 bool AddQueue(const std::string& name);
 void RemoveQueue(const std::string& name);
