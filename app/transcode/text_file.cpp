@@ -12,11 +12,7 @@
 #include "app/transcode/line_blocks.h"
 #include "app/transcode/line_scanner.h"
 #include "app/transcode/posix_file.h"
-#include "platform/core/dos_code_page.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "app/transcode/utf8_blocks.h"
 
 namespace quillon {
 
@@ -96,42 +92,19 @@ private:
     std::size_t used_ = 0;
 };
 
-// The output bytes of each input byte, at most three, stored four wide so that a whole entry
-// can be copied at once.
-struct Encoded {
-    std::uint8_t bytes[4];
-    std::uint8_t length;
-};
-using EncodingTable = std::array<Encoded, 256>;
-
-EncodingTable MakeEncodingTable(TextEncoding encoding) {
-    EncodingTable table{};
-    for (int b = 0; b < 256; ++b) {
-        const auto byte = static_cast<std::uint8_t>(b);
-        if (encoding == TextEncoding::kUtf8) {
-            const Utf8Char c = DosToUtf8(byte);
-            table[b] = {{c.bytes[0], c.bytes[1], c.bytes[2], 0}, c.length};
-        } else {
-            table[b] = {{ShiftDosLetter(byte), 0, 0, 0}, 1};
-        }
-    }
-    return table;
-}
-
-// Writes lines through an encoding table with the chosen line end. ASCII, the bulk of most
-// files, is copied sixteen bytes at a time; other bytes take their table entry.
+// Writes lines in either encoding with the chosen line end.
 class EncodingSink {
 public:
     EncodingSink(posix::File& output, TextEncoding encoding, LineEnd lineEnd)
         : output_(output),
-          table_(MakeEncodingTable(encoding)),
+          utf8_(encoding == TextEncoding::kUtf8),
           lineEnd_(lineEnd == LineEnd::kCrLf ? std::string_view("\r\n") : std::string_view("\n")),
           buffer_(new std::uint8_t[kWriteBufferSize + kSlack]) {}
 
     void Bytes(const std::uint8_t* data, std::size_t size) {
         while (size > 0) {
-            // Every input byte gives at most three output bytes, plus one byte of slack for the
-            // four-byte copies.
+            // Every input byte gives at most three output bytes; the slack takes the whole
+            // blocks stored past the end.
             if (kWriteBufferSize - used_ < 64) Flush();
             const std::size_t n = std::min(size, (kWriteBufferSize - used_) / 3);
             used_ = static_cast<std::size_t>(Encode(data, n, buffer_.get() + used_) - buffer_.get());
@@ -154,30 +127,13 @@ public:
 
 private:
     std::uint8_t* Encode(const std::uint8_t* in, std::size_t n, std::uint8_t* out) const {
-        std::size_t i = 0;
-#if defined(__SSE2__)
-        for (; i + 16 <= n; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(v) == 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
-                out += 16;
-                continue;
-            }
-            for (std::size_t k = 0; k < 16; ++k) out = Put(out, in[i + k]);
-        }
-#endif
-        for (; i < n; ++i) out = Put(out, in[i]);
-        return out;
-    }
-
-    std::uint8_t* Put(std::uint8_t* out, std::uint8_t byte) const {
-        const Encoded& e = table_[byte];
-        std::memcpy(out, e.bytes, 4);
-        return out + e.length;
+        if (utf8_) return DosToUtf8Run(in, n, out);
+        ShiftDosLetters(in, out, n);
+        return out + n;
     }
 
     posix::File& output_;
-    const EncodingTable table_;
+    bool utf8_;
     std::string_view lineEnd_;
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t used_ = 0;

@@ -118,6 +118,8 @@ TEST(ConvertTextFile, LargeRandomFileMatchesTheReader) {
         const int end = static_cast<int>(random() % 10);
         input += end < 6 ? "\r\n" : end < 9 ? "\n" : "\r";
         if (random() % 1000 == 0) input += "x\x1Ay\n";
+        // Rules of one line-drawing character, as tables have them.
+        if (random() % 50 == 0) input += std::string(10 + random() % 40, '\xC4') + "\xB4\r\n";
     }
     TempDir dir;
     WriteFile(dir.File("in.txt"), input);
