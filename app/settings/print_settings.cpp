@@ -4,9 +4,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <unistd.h>
 
 #include "app/settings/profile_file.h"
+#include "app/settings/settings_location.h"
 
 namespace quillon {
 
@@ -65,6 +65,7 @@ PrintSettings ReadPrintSettings(const std::string& path) {
 }
 
 void WritePrintSettings(const std::string& path, const PrintSettings& settings) {
+    PrepareSettingsFolder(path);
     ProfileFile file(path);
     file.WriteString(kSection, kOrientationKey, settings.portrait ? "portrait" : "landscape");
     file.WriteString(kSection, kFontKey, settings.fontName);
@@ -76,15 +77,6 @@ void WritePrintSettings(const std::string& path, const PrintSettings& settings) 
     if (settings.lineDrawing || file.ReadString(kSection, kLineDrawingKey, kAbsent) != kAbsent) {
         file.WriteString(kSection, kLineDrawingKey, settings.lineDrawing ? "1" : "0");
     }
-}
-
-std::string SettingsFilePath() {
-    std::string exe(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0) return "quillon.ini";
-    exe.resize(static_cast<std::size_t>(n));
-    const auto slash = exe.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/quillon.ini";
 }
 
 }  // namespace quillon

@@ -19,8 +19,9 @@ namespace {
 
 TEST(QuillonCliCups, PrintsAPrinterStreamFromStandardInputOnAQueue) {
     // A queue of its own: a job from standard input has no title to be told apart by.
+    if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
     const std::string queue = "quillon-cli-" + std::to_string(::getpid());
-    ASSERT_TRUE(testing::AddQueue(queue));
+    if (!testing::AddQueue(queue)) GTEST_SKIP() << "lpadmin cannot add the queue " << queue;
     int status = -1;
     const std::string output = testing::CommandOutput(
         std::string("cat ") + testing::kAccountingReport + " | " + QUILLON_BINARY_DIR +

@@ -30,6 +30,10 @@ std::string WaitForPdf(const std::string& title);
 // none appears within a minute. For jobs whose title the test cannot choose.
 std::string WaitForLastPdfOf(const std::string& queue);
 
+// Why the "PDF" queue cannot take jobs (no scheduler, no queue, not accepting), as a reason to
+// skip a printing test; empty when it can.
+std::string MissingPdfQueue();
+
 // Adds a cups-pdf queue of this name (removed by RemoveQueue); false when lpadmin fails.
 bool AddQueue(const std::string& name);
 void RemoveQueue(const std::string& name);
