@@ -5,9 +5,7 @@
 // layers that is loaded only for them (print_module.h).
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -16,25 +14,17 @@
 #include "app/cli/cli_text.h"
 #include "app/cli/convert_command.h"
 #include "app/cli/print_module.h"
+#include "app/common/executable_folder.h"
 
 namespace {
 
 using quillon::cli::kProgram;
 using quillon::cli::UsageError;
 
-std::string ExecutableFolder() {
-    std::string exe(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0) return ".";
-    exe.resize(static_cast<std::size_t>(n));
-    const auto slash = exe.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
-}
-
 // Runs print or render in the printing module: beside the executable in a build, in
 // ../lib/quillon when installed.
 int RunInPrintModule(int argc, char** argv) {
-    const std::string folder = ExecutableFolder();
+    const std::string folder = quillon::ExecutableFolder();
     std::string tried;
     for (const std::string& path : {folder + "/" + quillon::cli::kPrintModuleFile,
                                     folder + "/../lib/quillon/" + quillon::cli::kPrintModuleFile}) {
