@@ -74,7 +74,8 @@ std::string FailureText(std::string_view file, std::string_view message) {
 }
 
 int ReportUsageError(const UsageError& error) {
-    std::fprintf(stderr, "%s: %s\n\n%s", kProgram, error.what(), UsageText(error.Command()).c_str());
+    std::fprintf(stderr, "%s: %s\n\n%s", kProgram, error.what(),
+                 UsageText(error.Command()).c_str());
     return 2;
 }
 

@@ -16,8 +16,8 @@ namespace {
 
 struct ConvertRequest {
     ConvertOptions options;
-    std::string folder;               // -d: the folder the files are written into
-    std::vector<std::string> files;   // the input and output, or (with -d) the inputs
+    std::string folder;              // -d: the folder the files are written into
+    std::vector<std::string> files;  // the input and output, or (with -d) the inputs
 };
 
 ConvertRequest ParseConvert(const std::vector<std::string>& args) {
@@ -56,13 +56,15 @@ ConvertRequest ParseConvert(const std::vector<std::string>& args) {
         }
     }
     // UTF-8 is for Linux tools, which end lines in LF; the Windows code page keeps CR LF.
-    request.options.lineEnd =
-        lineEnd.value_or(request.options.encoding == TextEncoding::kUtf8 ? LineEnd::kLf : LineEnd::kCrLf);
+    request.options.lineEnd = lineEnd.value_or(
+        request.options.encoding == TextEncoding::kUtf8 ? LineEnd::kLf : LineEnd::kCrLf);
     if (request.folder.empty()) {
-        if (request.files.size() != 2) throw UsageError("convert", "convert needs an input and an output file");
+        if (request.files.size() != 2)
+            throw UsageError("convert", "convert needs an input and an output file");
     } else {
         if (request.files.empty()) throw UsageError("convert", "-d needs at least one file");
-        if (std::find(request.files.begin(), request.files.end(), kStandardStream) != request.files.end()) {
+        if (std::find(request.files.begin(), request.files.end(), kStandardStream) !=
+            request.files.end()) {
             throw UsageError("convert", "standard input has no name to write into a folder");
         }
     }
@@ -106,7 +108,8 @@ int RunConvert(const std::vector<std::string>& args) {
     const auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
             const std::string& input = request.files[i];
-            failures[i] = ConvertOne(input, request.folder + "/" + BaseName(input), request.options);
+            failures[i] =
+                ConvertOne(input, request.folder + "/" + BaseName(input), request.options);
         }
     };
     const std::size_t threads =

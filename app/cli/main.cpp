@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
             std::printf("%s %s\n", kProgram, QUILLON_VERSION);
             return 0;
         }
-        if (!quillon::cli::IsCommand(command)) throw UsageError("", "unknown command \"" + command + "\"");
+        if (!quillon::cli::IsCommand(command))
+            throw UsageError("", "unknown command \"" + command + "\"");
         if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
             std::fputs(quillon::cli::UsageText(command).c_str(), stdout);
             return 0;

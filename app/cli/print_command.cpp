@@ -106,9 +106,9 @@ auto ForFile(const std::string& file, Step step) -> decltype(step()) {
     try {
         return step();
     } catch (const EInOutError& error) {
-        throw EJobFailure(error.Path().empty() || error.Path().rfind("/proc/", 0) == 0 ? file
-                                                                                       : error.Path(),
-                          error.what());
+        throw EJobFailure(
+            error.Path().empty() || error.Path().rfind("/proc/", 0) == 0 ? file : error.Path(),
+            error.what());
     } catch (const EJobFailure&) {
         throw;
     } catch (const std::exception& error) {
@@ -173,7 +173,8 @@ int RunPrint(const PrintJob& job) {
         report.SetOptions(options);
     }
     if (job.output == PrintOutput::kPrinter) {
-        report.PrinterSettings().PrinterIndex = ForFile("", [&] { return PrinterIndexOf(job.target); });
+        report.PrinterSettings().PrinterIndex =
+            ForFile("", [&] { return PrinterIndexOf(job.target); });
     }
     program.Memo().SetLines(std::move(text.lines));
     program.Memo().SetFormFeeds(std::move(text.formFeeds));

@@ -11,18 +11,18 @@ enum class PrintOutput { kNone, kReportFile, kPdf, kPrinter };
 // One print or render of the command-line tool. Unset choices come from the program's
 // settings file.
 struct PrintJob {
-    std::string input;          // the DOS text file, or the report file to render; "-": stdin
+    std::string input;  // the DOS text file, or the report file to render; "-": stdin
     PrintOutput output = PrintOutput::kNone;
-    std::string target;         // the report file, the PDF file ("-": stdout), or the printer
-                                // (empty: default)
+    std::string target;  // the report file, the PDF file ("-": stdout), or the printer
+                         // (empty: default)
     std::optional<bool> landscape;
     std::optional<std::string> fontName;
     std::optional<int> fontSize;
     bool fit = false;
     bool lineDrawing = false;
     bool compress = false;
-    int firstPage = 0;          // 0: from the first page
-    int lastPage = 0;           // 0: to the last page
+    int firstPage = 0;  // 0: from the first page
+    int lastPage = 0;   // 0: to the last page
 };
 
 // A failure of a job, with the file it concerns (none for a printer's).

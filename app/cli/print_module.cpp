@@ -24,7 +24,8 @@ int ParseInt(const std::string& command, std::string_view text, const char* what
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError(command, std::string("not a number for ") + what + ": \"" + std::string(text) + "\"");
+        throw UsageError(
+            command, std::string("not a number for ") + what + ": \"" + std::string(text) + "\"");
     }
     return value;
 }
@@ -41,7 +42,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](const char* option) -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError(command, std::string(option) + " needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError(command, std::string(option) + " needs a value");
             return args[++i];
         };
         if (a == "--qrp" && generating) {
@@ -85,7 +87,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
         }
     }
     if (job.output == PrintOutput::kNone) {
-        throw UsageError(command, generating ? "choose --qrp, --pdf or --printer" : "choose --pdf or --printer");
+        throw UsageError(
+            command, generating ? "choose --qrp, --pdf or --printer" : "choose --pdf or --printer");
     }
     return job;
 }
@@ -93,7 +96,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
 // Qt's own diagnostics (missing runtime folders, font substitutions, ...) are not the user's
 // business; the tool reports its failures itself.
 void Quiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) std::fprintf(stderr, "%s: %s\n", kProgram, message.toLocal8Bit().constData());
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "%s: %s\n", kProgram, message.toLocal8Bit().constData());
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ std::string TemporaryFolder() {
 
 void Copy(posix::File& from, posix::File& to) {
     std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
-    for (std::size_t n; (n = from.Read(buffer.get(), kCopyBuffer)) > 0;) to.WriteAll(buffer.get(), n);
+    for (std::size_t n; (n = from.Read(buffer.get(), kCopyBuffer)) > 0;)
+        to.WriteAll(buffer.get(), n);
 }
 
 }  // namespace
@@ -55,7 +56,8 @@ std::string SpooledInput::Path() const {
 SpooledOutput::SpooledOutput() {
     // A private folder: the writers make their own temporary files beside their target.
     std::string folder = TemporaryFolder() + "/quillon-stdout-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) throw EInOutError(InOutCodeFromErrno(errno, folder), "-");
+    if (::mkdtemp(folder.data()) == nullptr)
+        throw EInOutError(InOutCodeFromErrno(errno, folder), "-");
     folder_ = folder;
     path_ = folder_ + "/output";
 }

@@ -66,12 +66,14 @@ constexpr bool KeptControl(std::uint8_t b) {
 // Bytes per image column of ESC * by density mode; 0 for a mode without a known layout.
 constexpr std::uint8_t BytesPerColumn(std::uint8_t mode) {
     switch (mode) {
+        // clang-format off
         case 0: case 1: case 2: case 3: case 4: case 6:
             return 1;
         case 32: case 33: case 38: case 39: case 40:
             return 3;
         case 71: case 72: case 73:
             return 6;
+        // clang-format on
         default:
             return 0;
     }

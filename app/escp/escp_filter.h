@@ -49,13 +49,13 @@ private:
     State state_ = State::kText;
     std::uint8_t command_ = 0;
     std::uint8_t parameters_[8] = {};
-    std::uint8_t have_ = 0;        // parameter bytes collected
-    std::uint8_t need_ = 0;        // parameter bytes wanted
-    std::uint32_t stopsLeft_ = 0;  // tab stops still allowed before the NUL
-    std::uint64_t skip_ = 0;       // data bytes still to pass over
-    std::uint64_t rasterLeft_ = 0; // decoded raster bytes still to come
-    std::uint32_t runLeft_ = 0;    // literal bytes or repeat count of the current run
-    std::uint32_t charsLeft_ = 0;  // user-defined characters still to come
+    std::uint8_t have_ = 0;         // parameter bytes collected
+    std::uint8_t need_ = 0;         // parameter bytes wanted
+    std::uint32_t stopsLeft_ = 0;   // tab stops still allowed before the NUL
+    std::uint64_t skip_ = 0;        // data bytes still to pass over
+    std::uint64_t rasterLeft_ = 0;  // decoded raster bytes still to come
+    std::uint32_t runLeft_ = 0;     // literal bytes or repeat count of the current run
+    std::uint32_t charsLeft_ = 0;   // user-defined characters still to come
 };
 
 }  // namespace quillon

@@ -66,7 +66,8 @@ __attribute__((target("ssse3"))) inline void Pack(__m128i pairs, int letters, st
 
 // The letters 0x80..0xBF are U+0410..U+044F: lead byte 0xD0 (0xD1 from 0xB0 on), trail byte
 // 0x80 | ((b + 0x10) & 0x3F).
-__attribute__((target("ssse3,popcnt"))) std::uint8_t* Ssse3(const std::uint8_t* in, std::size_t count,
+__attribute__((target("ssse3,popcnt"))) std::uint8_t* Ssse3(const std::uint8_t* in,
+                                                            std::size_t count,
                                                             std::uint8_t* out) noexcept {
     const __m128i top2 = _mm_set1_epi8(static_cast<char>(0xC0));
     const __m128i top4 = _mm_set1_epi8(static_cast<char>(0xF0));
@@ -93,19 +94,22 @@ __attribute__((target("ssse3,popcnt"))) std::uint8_t* Ssse3(const std::uint8_t* 
         const __m128i lead = _mm_sub_epi8(d0, _mm_cmpeq_epi8(_mm_and_si128(v, top4), b0));
         const __m128i letterTrail = _mm_or_si128(_mm_and_si128(_mm_add_epi8(v, x10), low6), x80);
         const __m128i isLetter = _mm_cmplt_epi8(v, _mm_setzero_si128());
-        const __m128i trail = _mm_or_si128(_mm_and_si128(isLetter, letterTrail), _mm_andnot_si128(isLetter, v));
+        const __m128i trail =
+            _mm_or_si128(_mm_and_si128(isLetter, letterTrail), _mm_andnot_si128(isLetter, v));
         if (others == 0) {
             // Sixteen bytes of ASCII and letters, the common case.
             Pack(_mm_unpacklo_epi8(lead, trail), letters & 0xFF, out);
-            out += 8 + static_cast<std::size_t>(_mm_popcnt_u32(static_cast<unsigned>(letters & 0xFF)));
+            out +=
+                8 + static_cast<std::size_t>(_mm_popcnt_u32(static_cast<unsigned>(letters & 0xFF)));
             Pack(_mm_unpackhi_epi8(lead, trail), letters >> 8, out);
-            out += 8 + static_cast<std::size_t>(_mm_popcnt_u32(static_cast<unsigned>(letters >> 8)));
+            out +=
+                8 + static_cast<std::size_t>(_mm_popcnt_u32(static_cast<unsigned>(letters >> 8)));
             i += 16;
             continue;
         }
         const Entry& first = kTable[in[i]];
-        if (first.length == 3 &&
-            _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(in[i])))) == 0xFFFF) {
+        if (first.length == 3 && _mm_movemask_epi8(_mm_cmpeq_epi8(
+                                     v, _mm_set1_epi8(static_cast<char>(in[i])))) == 0xFFFF) {
             // A rule of one line-drawing character, as tables have them.
             std::uint32_t bytes;
             std::memcpy(&bytes, first.bytes, 4);

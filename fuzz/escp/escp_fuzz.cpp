@@ -3,11 +3,11 @@
 // stream is split into buffers. The whole print reading (filter, reading rules, form feeds,
 // tabs) runs on the same bytes.
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/escp/escp_filter.h"

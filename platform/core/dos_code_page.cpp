@@ -21,7 +21,8 @@ constexpr char16_t kHigh[64] = {
 constexpr Utf8Char Encode(char16_t c) {
     if (c < 0x80) return {{static_cast<std::uint8_t>(c), 0, 0}, 1};
     if (c < 0x800) {
-        return {{static_cast<std::uint8_t>(0xC0 | (c >> 6)), static_cast<std::uint8_t>(0x80 | (c & 0x3F)), 0},
+        return {{static_cast<std::uint8_t>(0xC0 | (c >> 6)),
+                 static_cast<std::uint8_t>(0x80 | (c & 0x3F)), 0},
                 2};
     }
     return {{static_cast<std::uint8_t>(0xE0 | (c >> 12)),
@@ -46,7 +47,9 @@ constexpr auto kUtf8 = MakeUtf8Table();
 
 }  // namespace
 
-char16_t DosToUnicode(std::uint8_t byte) noexcept { return Decode(byte); }
+char16_t DosToUnicode(std::uint8_t byte) noexcept {
+    return Decode(byte);
+}
 
 std::u16string DecodeDos(std::string_view text) {
     std::u16string out;
@@ -55,6 +58,8 @@ std::u16string DecodeDos(std::string_view text) {
     return out;
 }
 
-Utf8Char DosToUtf8(std::uint8_t byte) noexcept { return kUtf8[byte]; }
+Utf8Char DosToUtf8(std::uint8_t byte) noexcept {
+    return kUtf8[byte];
+}
 
 }  // namespace quillon

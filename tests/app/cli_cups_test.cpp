@@ -34,7 +34,8 @@ TEST(QuillonCliCups, PrintsAPrinterStreamFromStandardInputOnAQueue) {
     ASSERT_FALSE(pdf.empty());
     EXPECT_EQ(testing::CommandOutput("pdfinfo " + pdf + " | sed -n 's/^Pages: *//p'"), "2\n");
 
-    const auto printed = testing::PagesOfText(testing::CommandOutput("pdftotext -layout " + pdf + " -"));
+    const auto printed =
+        testing::PagesOfText(testing::CommandOutput("pdftotext -layout " + pdf + " -"));
     const auto expected = testing::AccountingReportPages(false);
     ASSERT_EQ(printed.size(), 2u);
     EXPECT_EQ(printed[0].size(), expected[0].size());

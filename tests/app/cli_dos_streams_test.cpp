@@ -31,9 +31,9 @@ struct ShellRun {
 // apart.
 ShellRun Shell(const TempDir& dir, const std::string& pipeline, const std::string& cli = kCli) {
     ShellRun run;
-    testing::CommandOutput("Q='" + cli + "'; (" + pipeline + ") > " + dir.File("stdout") + " 2> " +
-                               dir.File("stderr"),
-                           &run.status);
+    testing::CommandOutput(
+        "Q='" + cli + "'; (" + pipeline + ") > " + dir.File("stdout") + " 2> " + dir.File("stderr"),
+        &run.status);
     run.out = ReadFile(dir.File("stdout"));
     run.err = ReadFile(dir.File("stderr"));
     return run;
@@ -47,16 +47,17 @@ TEST(QuillonCliDosStreams, PrintsTheAccountingReportFromStandardInputToStandardO
     for (const bool lineDrawing : {false, true}) {
         SCOPED_TRACE(lineDrawing ? "with line drawing" : "as specified");
         TempDir dir;
-        const ShellRun run = Shell(dir, std::string("cat ") + testing::kAccountingReport +
-                                       " | $Q print - --fit --pdf -" +
-                                       (lineDrawing ? " --line-drawing" : ""));
+        const ShellRun run =
+            Shell(dir, std::string("cat ") + testing::kAccountingReport +
+                           " | $Q print - --fit --pdf -" + (lineDrawing ? " --line-drawing" : ""));
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "") << "nothing but the document reaches the terminal";
         ASSERT_EQ(run.out.rfind("%PDF-", 0), 0u);
         WriteFile(dir.File("out.pdf"), run.out);
         EXPECT_EQ(PdfPages(dir.File("out.pdf")), "2\n");
         // Every line in order on its page, and nothing else: no printer command left a glyph.
-        const std::string text = testing::CommandOutput("pdftotext -layout -enc UTF-8 " + dir.File("out.pdf") + " -");
+        const std::string text =
+            testing::CommandOutput("pdftotext -layout -enc UTF-8 " + dir.File("out.pdf") + " -");
         EXPECT_EQ(testing::PagesOfText(text), testing::AccountingReportPages(lineDrawing));
     }
 }
@@ -64,7 +65,7 @@ TEST(QuillonCliDosStreams, PrintsTheAccountingReportFromStandardInputToStandardO
 TEST(QuillonCliDosStreams, SavesAndRendersReportsThroughStandardStreams) {
     TempDir dir;
     const ShellRun run = Shell(dir, std::string("$Q print ") + testing::kAccountingReport +
-                                   " --qrp - | $Q render - --pdf " + dir.File("out.pdf"));
+                                        " --qrp - | $Q render - --pdf " + dir.File("out.pdf"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "2 pages\n");
     EXPECT_EQ(PdfPages(dir.File("out.pdf")), "2\n");
@@ -91,11 +92,13 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
     std::string files;
     for (int i = 0; i < 6; ++i) {
         names.push_back("report" + std::to_string(i) + ".txt");
-        WriteFile(dir.File("old/" + names.back()), "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n");
+        WriteFile(dir.File("old/" + names.back()),
+                  "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n");
         files += " " + dir.File("old/" + names.back());
     }
-    const ShellRun run = Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
-                                   dir.File("old/missing.txt") + files + " " + dir.File("old"));
+    const ShellRun run =
+        Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
+                       dir.File("old/missing.txt") + files + " " + dir.File("old"));
     EXPECT_EQ(run.status, 1);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(ReadFile(dir.File("new/" + names[static_cast<std::size_t>(i)])),
@@ -110,14 +113,17 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
     // own, with the printing module beside it.
     TempDir dir;
     const std::string app = std::string(QUILLON_BINARY_DIR) + "/app/";
-    ASSERT_EQ(Shell(dir, "cp " + app + "quillon-cli " + app + "quillon-cli-print.so " + dir.Path()).status, 0);
+    ASSERT_EQ(Shell(dir, "cp " + app + "quillon-cli " + app + "quillon-cli-print.so " + dir.Path())
+                  .status,
+              0);
     WriteFile(dir.File("quillon.ini"), "[Print]\r\nOrientation=landscape\r\nFontSize=20\r\n");
     WriteFile(dir.File("in.txt"), "x\r\n");
     const std::string cli = dir.File("quillon-cli");
     const auto landscape = [&](const std::string& options) {
         Shell(dir, "$Q print " + dir.File("in.txt") + " --pdf " + dir.File("o.pdf") + options, cli);
         double width = 0, height = 0;
-        const std::string size = testing::CommandOutput("pdfinfo " + dir.File("o.pdf") + " | sed -n 's/^Page size: *//p'");
+        const std::string size = testing::CommandOutput("pdfinfo " + dir.File("o.pdf") +
+                                                        " | sed -n 's/^Page size: *//p'");
         std::sscanf(size.c_str(), "%lf x %lf", &width, &height);
         EXPECT_GT(width * height, 0) << size;
         return width > height;
@@ -128,7 +134,8 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
     std::string lines;
     for (int i = 0; i < 100; ++i) lines += "line\r\n";
     WriteFile(dir.File("in.txt"), lines);
-    const std::string print = "$Q print " + dir.File("in.txt") + " --portrait --qrp " + dir.File("a.qrp");
+    const std::string print =
+        "$Q print " + dir.File("in.txt") + " --portrait --qrp " + dir.File("a.qrp");
     EXPECT_EQ(Shell(dir, print, cli).out, "3 pages\n");
     EXPECT_EQ(Shell(dir, print + " --size 10", cli).out, "2 pages\n");
 }

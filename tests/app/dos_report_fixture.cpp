@@ -27,11 +27,12 @@ std::string Row(const std::vector<std::string>& cells) {
 // The frame as the specified print normalisation prints it.
 std::string Normalised(const std::string& line) {
     static const std::map<std::string, std::string> kFrame = {
-        {"┌", "+"}, {"┐", "+"}, {"└", "+"}, {"┘", "+"}, {"├", "+"}, {"┤", "+"}, {"┬", "+"},
-        {"┴", "+"}, {"─", "-"}, {"│", "|"}, {"┼", "Е"}};
+        {"┌", "+"}, {"┐", "+"}, {"└", "+"}, {"┘", "+"}, {"├", "+"}, {"┤", "+"},
+        {"┬", "+"}, {"┴", "+"}, {"─", "-"}, {"│", "|"}, {"┼", "Е"}};
     std::string out;
     for (std::size_t i = 0; i < line.size();) {
-        const auto length = static_cast<std::size_t>(line[i] & 0x80 ? ((line[i] & 0xF0) == 0xE0 ? 3 : 2) : 1);
+        const auto length =
+            static_cast<std::size_t>(line[i] & 0x80 ? ((line[i] & 0xF0) == 0xE0 ? 3 : 2) : 1);
         const std::string ch = line.substr(i, length);
         const auto it = kFrame.find(ch);
         out += it != kFrame.end() ? it->second : ch;
@@ -43,13 +44,16 @@ std::string Normalised(const std::string& line) {
 }  // namespace
 
 std::vector<std::vector<std::string>> AccountingReportPages(bool lineDrawing) {
-    const std::vector<std::string> head = {"Сметка",        "Наименование", "Нач. салдо Д",
-                                           "Оборот Дебит",  "Оборот Кредит", "Крайно салдо"};
+    const std::vector<std::string> head = {"Сметка",       "Наименование",  "Нач. салдо Д",
+                                           "Оборот Дебит", "Оборот Кредит", "Крайно салдо"};
     const auto top = [&](int page) {
         return std::vector<std::string>{
-            "ТЕХНОТРЕЙД ООД, гр. Пловдив", "ОБОРОТНА ВЕДОМОСТ",
+            "ТЕХНОТРЕЙД ООД, гр. Пловдив",
+            "ОБОРОТНА ВЕДОМОСТ",
             "Период: 01.03.1998 - 31.03.1998 Страница: " + std::to_string(page),
-            Rule("┌", "┬", "┐"), Row(head), Rule("├", "┼", "┤")};
+            Rule("┌", "┬", "┐"),
+            Row(head),
+            Rule("├", "┼", "┤")};
     };
     std::vector<std::vector<std::string>> pages = {top(1), top(2)};
     const std::vector<std::vector<std::string>> rows1 = {

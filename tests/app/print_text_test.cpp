@@ -24,11 +24,13 @@ PrintText Read(const std::string& bytes, bool lineDrawing = false) {
 }
 
 TEST(ReadPrintText, RemovesPrinterCommandsAndExpandsTabs) {
+    // clang-format off
     const PrintText text = Read(
         "\x1B@\x1B" "E\x8F\xB0\xAE\xA1\xA0\x1B" "F\r\n"     // bold "Проба"
         "\x0F" "a\tb\x12\r\n"                                 // condensed, a tab
         "12345678\tx\x07\r\n"                                 // a full tab, a bell
         "\x1BK\x03\x00\n\x1A\r" "after image\r\n"s);          // image bytes are not line ends
+    // clang-format on
     EXPECT_EQ(text.lines, (std::vector<std::string>{"\xCF\xF0\xEE\xE1\xE0", "a       b",
                                                     "12345678        x", "after image"}));
     EXPECT_TRUE(text.formFeeds.empty());
@@ -36,7 +38,9 @@ TEST(ReadPrintText, RemovesPrinterCommandsAndExpandsTabs) {
 
 TEST(ReadPrintText, KeepsTheReadingRules) {
     // A lone CR is dropped, byte 26 cuts its line, and at a line start ends the text.
-    const PrintText text = Read("a\rb\r\nc\x1A" "dropped\r\ne\r\n\x1Anever");
+    const PrintText text = Read(
+        "a\rb\r\nc\x1A"
+        "dropped\r\ne\r\n\x1Anever");
     EXPECT_EQ(text.lines, (std::vector<std::string>{"ab", "c", "e"}));
 }
 
@@ -112,7 +116,8 @@ TEST(FormFeedPages, EndThePageWithoutEmptyPagesAtTheEdges) {
         {"after a page that is exactly full", Lines(1, 68) + "\fB", {LineNames(1, 68), {"B"}}},
         {"after a full page at the very end", Lines(1, 68) + "\f", {LineNames(1, 68)}},
         {"a page that overflows goes on before the form feed",
-         Lines(1, 70) + "\fB", {LineNames(1, 68), {"Line 69", "Line 70"}, {"B"}}},
+         Lines(1, 70) + "\fB",
+         {LineNames(1, 68), {"Line 69", "Line 70"}, {"B"}}},
     };
     for (const Case& c : cases) EXPECT_EQ(Pages(c.stream), c.pages) << c.what;
 }

@@ -14,8 +14,8 @@ std::string Iconv(const std::string& bytes, const char* to) {
     testing::TempDir dir;
     testing::WriteFile(dir.File("in"), bytes);
     int status = -1;
-    std::string out =
-        testing::CommandOutput(std::string("iconv -f MIK -t ") + to + " " + dir.File("in"), &status);
+    std::string out = testing::CommandOutput(
+        std::string("iconv -f MIK -t ") + to + " " + dir.File("in"), &status);
     EXPECT_EQ(status, 0);
     return out;
 }
@@ -29,8 +29,9 @@ TEST(DosCodePage, EveryByteIsTheCharacterIconvGivesIt) {
     const std::u16string decoded = DecodeDos(all);
     std::string utf8;
     for (int b = 0; b < 256; ++b) {
-        const auto expected = static_cast<char16_t>(static_cast<std::uint8_t>(utf16[2 * b]) |
-                                                    static_cast<std::uint8_t>(utf16[2 * b + 1]) << 8);
+        const auto expected =
+            static_cast<char16_t>(static_cast<std::uint8_t>(utf16[2 * b]) |
+                                  static_cast<std::uint8_t>(utf16[2 * b + 1]) << 8);
         EXPECT_EQ(DosToUnicode(static_cast<std::uint8_t>(b)), expected) << "byte " << b;
         EXPECT_EQ(decoded[static_cast<std::size_t>(b)], expected) << "byte " << b;
         const Utf8Char c = DosToUtf8(static_cast<std::uint8_t>(b));
