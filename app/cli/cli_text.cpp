@@ -29,10 +29,13 @@ constexpr CommandUsage kCommands[] = {
      "      the program's Print does, and saves the prepared report (--qrp), writes a PDF\n"
      "      (--pdf) or prints on a CUPS printer (--printer; the default printer when NAME is\n"
      "      left out). Printer commands are left out, tabs expanded and a form feed starts a\n"
-     "      new page. Prints the page count unless the output goes to standard output.\n"
+     "      new page. Prints the number of pages saved, written or printed unless the\n"
+     "      document goes to standard output.\n"
      "      --landscape, --portrait  the page's orientation\n"
      "      --font NAME        the print font\n"
-     "      --size POINTS      the font size\n"
+     "      --size POINTS      the font size; as in the program, 0 prints at 10 points, a\n"
+     "                         negative size at its magnitude, and sizes above 1000 points\n"
+     "                         at 1000 points\n"
      "      --fit              a smaller font size where the widest line needs it to fit\n"
      "      --line-drawing     DOS line drawing as real lines (not \"+\", \"-\" and \"|\")\n"
      "      --compress         store the prepared pages compressed\n"
@@ -40,7 +43,8 @@ constexpr CommandUsage kCommands[] = {
      "      Orientation, font and size default to the program's settings file.\n"},
     {"render",
      "  quillon-cli render REPORT.QRP [--pages FROM-TO] (--pdf FILE | --printer [NAME])\n"
-     "      Loads a saved report and writes it as a PDF or prints it, as it was saved.\n"},
+     "      Loads a saved report and writes it as a PDF or prints it, as it was saved.\n"
+     "      Prints the number of pages written or printed.\n"},
 };
 
 constexpr const char* kCommon =

@@ -53,9 +53,11 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replays the recorded pages onto the pages of a PDF file, each stretched over its sheet.
-void WritePdf(TQRPrinter& printer, const PrintJob& job) {
+// Replays the recorded pages of the job's range onto the pages of a PDF file, each stretched
+// over its sheet. Returns the number of pages written.
+int WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
+    printer.CheckPages(range.first, range.last);
     int width = printer.PaperWidth();
     int length = printer.PaperLength();
     if (width <= 0 || length <= 0) {
@@ -71,9 +73,11 @@ void WritePdf(TQRPrinter& printer, const PrintJob& job) {
         if (picture) picture->Play(canvas, pdf.PageRect());
     }
     pdf.Finish();
+    return range.last - range.first + 1;
 }
 
-void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
+// Returns the number of pages printed.
+int PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
     if (!printer.HasPrinters()) throw EPrinterError("No printer is installed");
     const PageRange range = RangeOf(job, printer.PageTotal());
     printer.SetFirstPage(range.first);
@@ -81,22 +85,23 @@ void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
     // The pages are final: printing replays them rather than generating again.
     printer.SetPagesFinal(true);
     printer.Print();
+    return range.last - range.first + 1;
 }
 
-void DeliverTo(TQRPrinter& printer, const PrintJob& job) {
+// Sends the pages where the job says; returns the number of pages saved, written or printed.
+int DeliverTo(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
             printer.Save(job.target);
-            break;
+            return printer.PageTotal();
         case PrintOutput::kPdf:
-            WritePdf(printer, job);
-            break;
+            return WritePdf(printer, job);
         case PrintOutput::kPrinter:
-            PrintOnPrinter(printer, job);
-            break;
+            return PrintOnPrinter(printer, job);
         case PrintOutput::kNone:
             break;
     }
+    return 0;
 }
 
 // Runs one step of a job; a failure names the file it concerns (an error that knows its own
@@ -116,23 +121,23 @@ auto ForFile(const std::string& file, Step step) -> decltype(step()) {
     }
 }
 
-void Deliver(TQRPrinter& printer, const PrintJob& job) {
+// Delivers the pages; returns the number of pages saved, written or printed.
+int Deliver(TQRPrinter& printer, const PrintJob& job) {
     if (job.output == PrintOutput::kPrinter) {
-        ForFile("", [&] { DeliverTo(printer, job); });
-        return;
+        return ForFile("", [&] { return DeliverTo(printer, job); });
     }
     if (job.target != kStandardStream) {
-        ForFile(job.target, [&] { DeliverTo(printer, job); });
-        return;
+        return ForFile(job.target, [&] { return DeliverTo(printer, job); });
     }
     // Standard output: written whole into a private file first, so that a failure halfway
     // sends nothing.
-    ForFile(job.target, [&] {
+    return ForFile(job.target, [&] {
         cli::SpooledOutput spool;
         PrintJob toSpool = job;
         toSpool.target = spool.Path();
-        DeliverTo(printer, toSpool);
+        const int pages = DeliverTo(printer, toSpool);
         spool.SendToStandardOutput();
+        return pages;
     });
 }
 
@@ -161,7 +166,7 @@ int RunPrint(const PrintJob& job) {
     FontSpec font = report.Font();
     font.face = job.fontName.value_or(settings.fontName);
     if (font.face.empty()) font.face = report.Font().face;
-    font.size = PrintFontSize(job.fontSize.value_or(settings.fontSize));
+    font.size = PrintedFontSize(job.fontSize.value_or(settings.fontSize));
     report.SetFont(font);
     program.SetLineDrawing(job.lineDrawing);
     report.Page().SetOrientation(job.landscape.value_or(!settings.portrait)
@@ -189,8 +194,7 @@ int RunPrint(const PrintJob& job) {
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();
     ForFile("", [&] { report.GenerateReport(); });
-    Deliver(printer, job);
-    const int pages = printer.PageTotal();
+    const int pages = Deliver(printer, job);
     report.SetQRPrinter(nullptr);
     return pages;
 }
@@ -209,8 +213,7 @@ int RunRender(const PrintJob& job) {
         if (job.input == kStandardStream) spooled.emplace();
         printer.Load(spooled ? spooled->Path() : job.input);
     });
-    Deliver(printer, job);
-    return printer.PageTotal();
+    return Deliver(printer, job);
 }
 
 }  // namespace quillon

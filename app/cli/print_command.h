@@ -17,7 +17,7 @@ struct PrintJob {
                          // (empty: default)
     std::optional<bool> landscape;
     std::optional<std::string> fontName;
-    std::optional<int> fontSize;
+    std::optional<int> fontSize;  // as the settings' "FontSize" (PrintedFontSize)
     bool fit = false;
     bool lineDrawing = false;
     bool compress = false;
@@ -37,11 +37,13 @@ private:
 };
 
 // Reads the text as the program's Print does, generates the program's report into recorded
-// pages and sends them where the job says. Returns the page count of the report. Needs a
-// QGuiApplication. Errors raise EJobFailure with the program's messages.
+// pages and sends them where the job says. Returns the number of pages saved (all of the
+// report's), or written or printed (those of the job's range). Needs a QGuiApplication. Errors
+// raise EJobFailure with the program's messages.
 int RunPrint(const PrintJob& job);
 
-// Loads a saved report and writes or prints it. Returns its page count.
+// Loads a saved report and writes or prints the pages of the job's range. Returns the number
+// of pages written or printed.
 int RunRender(const PrintJob& job);
 
 }  // namespace quillon

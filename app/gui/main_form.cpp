@@ -32,6 +32,7 @@ constexpr int kClientWidth = 352;
 constexpr int kCollapsedHeight = 105;
 constexpr int kExpandedHeight = 134;
 
+// The size the font dialog shows for a report font that names no size.
 constexpr double kDesignFontSize = 10;
 
 // A font of the window at a pixel height, as the window was designed in pixels.
@@ -276,7 +277,7 @@ void TMainForm::LoadSettings() {
         report.SetFont(font);
         fontDialogFont_.setFamilies({QString::fromStdString(settings.fontName)});
     }
-    const double size = PrintFontSize(settings.fontSize);
+    const double size = PrintedFontSize(settings.fontSize);
     if (size != settings.fontSize) {
         storedFontSize_ = settings.fontSize;
     } else {

@@ -17,9 +17,14 @@ constexpr std::string_view kOrientationKey = "Orientation";
 constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
 constexpr std::string_view kLineDrawingKey = "LineDrawing";
-constexpr double kDesignFontSize = 10;
 
 }  // namespace
+
+double PrintedFontSize(int fontSize) {
+    constexpr double kDesignFontSize = 10;
+    if (fontSize == 0) return kDesignFontSize;
+    return std::fabs(static_cast<double>(fontSize));
+}
 
 int ParseProfileInteger(std::string_view text, int fallback) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -46,11 +51,6 @@ int ParseProfileInteger(std::string_view text, int fallback) {
     if (magnitude > limit) return fallback;
     const auto value = static_cast<std::int64_t>(magnitude);
     return static_cast<int>(negative ? -value : value);
-}
-
-double PrintFontSize(int stored) {
-    if (stored == 0) return kDesignFontSize;
-    return std::fabs(static_cast<double>(stored));
 }
 
 PrintSettings ReadPrintSettings(const std::string& path) {

@@ -16,10 +16,12 @@ struct PrintSettings {
     bool lineDrawing = false;       // "LineDrawing": "1" prints DOS line drawing as lines
 };
 
-// The size in points a "FontSize" prints at. The value is applied as it is, except where it
-// names no font: 0 gives the design size of 10 points, and a negative size is read as a
-// character height in points (as a negative font height is), which prints at its magnitude.
-double PrintFontSize(int stored);
+// The size in points a "FontSize" value prints at, in the program and the command-line tool
+// alike. The value is applied as it is, except where it names no font: 0 gives the design size
+// of 10 points, and a negative size is read as a character height in points (as a negative
+// font height is), which prints at its magnitude. Sizes past the largest the platform draws are
+// limited where text is measured (kLargestFontSize).
+double PrintedFontSize(int fontSize);
 
 // The longest face name a font holds; longer "Font" values are cut to it.
 inline constexpr std::size_t kMaxFaceNameLength = 31;
