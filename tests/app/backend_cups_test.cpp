@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/app/dos_report_fixture.h"
 #include "tests/app/private_cups.h"
 #include "tests/output/cups_jobs.h"
 #include "tests/support/temp_dir.h"
@@ -41,7 +42,8 @@ using testing::TempDir;
 const std::string kBackend = std::string(QUILLON_BINARY_DIR) + "/app/backend/quillon";
 const std::string kTool = std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli";
 const std::string kPpd = std::string(QUILLON_TEST_DATA) + "/../../app/backend/quillon-dos.ppd";
-const std::string kFixture = std::string(QUILLON_TEST_DATA) + "/sample-dos.txt";
+// The DOS accounting program's two-page printer stream.
+const std::string kFixture = testing::kAccountingReport;
 
 // The README's command for a queue that prints on DESTINATION.
 std::string CreateQueue(const std::string& name, const std::string& destination) {
@@ -164,9 +166,9 @@ TEST_F(BackendCups, TheQueueIsCreatedWithOneCommandAndItsPartsAreDiscovered) {
 }
 
 TEST_F(BackendCups, PrintsTheFixtureHoweverItIsSent) {
-    const Pdf expected = Reference(dir_, kFixture);
-    ASSERT_GT(expected.pages, 0);
-    ASSERT_NE(expected.text.find("СПРАВКА"), std::string::npos) << expected.text;
+    // The queue fits wide reports by default, as --fit does.
+    const Pdf expected = Reference(dir_, kFixture, "--fit");
+    ASSERT_EQ(testing::PagesOfText(expected.text), testing::AccountingReportPages(false));
     const std::vector<std::string> commands = {
         "lp -d dos " + kFixture,
         "lp -d dos -o raw " + kFixture,
@@ -180,10 +182,24 @@ TEST_F(BackendCups, PrintsTheFixtureHoweverItIsSent) {
         const auto jobs = Received(1);
         ASSERT_EQ(jobs.size(), 1u) << command;
         const Pdf pdf = Inspect(dir_, jobs[0]);
-        EXPECT_EQ(pdf.pages, expected.pages) << command;
+        EXPECT_EQ(pdf.pages, 2) << command;
         EXPECT_FALSE(pdf.landscape) << command;
+        EXPECT_EQ(testing::PagesOfText(pdf.text), testing::AccountingReportPages(false)) << command;
         EXPECT_EQ(pdf.text, expected.text) << command;
     }
+}
+
+TEST_F(BackendCups, DrawsRealLinesPerJobOrAsTheQueueDefault) {
+    const auto lines = testing::AccountingReportPages(true);
+    ASSERT_EQ(cups_->Run("lp -d dos -o quillon-line-drawing=true " + kFixture).status, 0);
+    EXPECT_EQ(testing::PagesOfText(Inspect(dir_, Received(1).at(0)).text), lines);
+
+    ASSERT_EQ(cups_->Run("lpadmin -p dos -o quillon-line-drawing=true").status, 0);
+    ASSERT_EQ(cups_->Run("lp -d dos " + kFixture).status, 0);
+    const Pdf pdf = Inspect(dir_, Received(1).at(0));
+    ASSERT_EQ(cups_->Run("lpadmin -p dos -o quillon-line-drawing=false").status, 0);
+    EXPECT_EQ(testing::PagesOfText(pdf.text), lines);
+    EXPECT_NE(pdf.text.find("┌──────────┬"), std::string::npos) << pdf.text.substr(0, 400);
 }
 
 TEST_F(BackendCups, AMachineThatSpeaksOnlyLpdPrintsThroughCupsLpd) {
@@ -192,7 +208,7 @@ TEST_F(BackendCups, AMachineThatSpeaksOnlyLpdPrintsThroughCupsLpd) {
     const auto sent = testing::RunCommand("DEVICE_URI=lpd://127.0.0.1:" + std::to_string(lpd.Port()) +
                                           "/dos /usr/lib/cups/backend/lpd 1 dosuser report 1 '' " + kFixture);
     EXPECT_EQ(sent.status, 0) << sent.output;
-    EXPECT_EQ(Inspect(dir_, Received(1).at(0)).text, Reference(dir_, kFixture).text);
+    EXPECT_EQ(testing::PagesOfText(Inspect(dir_, Received(1).at(0)).text), testing::AccountingReportPages(false));
 }
 
 TEST_F(BackendCups, JobOptionsWinOverQueueDefaults) {
@@ -317,18 +333,19 @@ TEST_F(BackendCups, FortyJobsAtOnceEachArriveWithExactlyTheirPages) {
     ASSERT_EQ(cups_->Run("cupsenable pool && cupsaccept pool").status, 0);
     constexpr int kJobs = 40;
     constexpr int kSenders = 4;
+    // The fixture, each copy with a line of its own before it.
+    const std::string fixture = testing::ReadFile(kFixture);
     std::string senders;
     for (int sender = 0; sender < kSenders; ++sender) {
         std::string loop;
         for (int job = sender; job < kJobs; job += kSenders) {
-            const std::string marker = "JOB " + std::to_string(100 + job);
-            testing::WriteFile(dir_.File("job" + std::to_string(job)), NumberedLines(120, marker));
-            loop += "lp -d pool " + dir_.File("job" + std::to_string(job)) + " >/dev/null; ";
+            const std::string file = dir_.File("job" + std::to_string(job));
+            testing::WriteFile(file, "JOB " + std::to_string(100 + job) + "\r\n" + fixture);
+            loop += "lp -d pool " + file + " >/dev/null; ";
         }
         senders += "(" + loop + ") & ";
     }
-    const Pdf expected = Reference(dir_, dir_.File("job0"));
-    ASSERT_EQ(expected.pages, 2);
+    auto expected = testing::AccountingReportPages(false);
 
     std::atomic<bool> watching = true;
     std::atomic<int> mostAtOnce = 0;
@@ -348,13 +365,14 @@ TEST_F(BackendCups, FortyJobsAtOnceEachArriveWithExactlyTheirPages) {
 
     std::map<int, int> arrived;
     for (const std::string& job : jobs) {
-        const Pdf pdf = Inspect(dir_, job);
+        auto pages = testing::PagesOfText(Inspect(dir_, job).text);
+        ASSERT_FALSE(pages.empty() || pages[0].empty());
         std::smatch marker;
-        ASSERT_TRUE(std::regex_search(pdf.text, marker, std::regex("JOB (\\d+)"))) << pdf.text.substr(0, 300);
+        ASSERT_TRUE(std::regex_match(pages[0][0], marker, std::regex("JOB (\\d+)"))) << pages[0][0];
         const int number = std::stoi(marker[1]) - 100;
         ++arrived[number];
-        EXPECT_EQ(pdf.pages, expected.pages) << "job " << number;
-        EXPECT_EQ(std::regex_replace(pdf.text, std::regex("JOB \\d+"), "JOB 100"), expected.text) << "job " << number;
+        pages[0].erase(pages[0].begin());
+        EXPECT_EQ(pages, expected) << "job " << number;
     }
     EXPECT_EQ(arrived.size(), static_cast<std::size_t>(kJobs));
     for (const auto& [number, count] : arrived) EXPECT_EQ(count, 1) << "job " << number;
@@ -481,7 +499,7 @@ TEST_F(BackendAlone, DescribesItsDeviceAndItsArguments) {
 }
 
 TEST_F(BackendAlone, PrintsAFileOrStandardInput) {
-    const Pdf expected = Reference(dir_, kFixture);
+    const Pdf expected = Reference(dir_, kFixture, "--fit");
     Run run = Backend({"101", "alice", "alone-file", "1", "", kFixture});
     EXPECT_EQ(run.status, 0) << run.messages;
     EXPECT_TRUE(std::regex_search(run.messages, std::regex("STATE: \\+connecting-to-device\n"
@@ -496,7 +514,7 @@ TEST_F(BackendAlone, PrintsAFileOrStandardInput) {
     EXPECT_EQ(run.status, 0) << run.messages;
     const Pdf pdf = Inspect(dir_, Received(1).at(0));
     EXPECT_TRUE(pdf.landscape);
-    EXPECT_EQ(pdf.text, Reference(dir_, kFixture, "--landscape").text);
+    EXPECT_EQ(pdf.text, Reference(dir_, kFixture, "--fit --landscape").text);
 }
 
 TEST_F(BackendAlone, FailuresSayWhyAndTellTheSchedulerWhatToDo) {

@@ -40,19 +40,19 @@ TEST(BackendDeviceUri, NamesTheDestinationQueue) {
 TEST(BackendQueueDescription, ReadsTheShippedDefaultsAndFontNames) {
     const QueueDescription queue = ReadQueueDescription(kShippedPpd.c_str());
     EXPECT_EQ(queue.defaults.at("quillon-line-drawing"), "false");
-    EXPECT_EQ(queue.defaults.at("quillon-fit"), "false");
+    EXPECT_EQ(queue.defaults.at("quillon-fit"), "true");
     EXPECT_EQ(queue.defaults.at("quillon-size"), "10");
     EXPECT_EQ(queue.defaults.at("quillon-font"), "CourierNew");
     EXPECT_EQ(queue.fontFamilies.at("DejaVuSansMono"), "DejaVu Sans Mono");
     // Only our options: PageSize is the destination's business.
     EXPECT_EQ(queue.defaults.count("PageSize"), 0u);
 
-    // The shipped defaults are the tool's defaults.
+    // The shipped defaults are the tool's, but for fitting wide reports.
     const JobOptions options = ReadJobOptions("1", "", queue);
     EXPECT_EQ(options.font, "Courier New");
     EXPECT_EQ(options.size, 10);
     EXPECT_FALSE(options.lineDrawing);
-    EXPECT_FALSE(options.fit);
+    EXPECT_TRUE(options.fit);
 
     EXPECT_TRUE(ReadQueueDescription(nullptr).defaults.empty());
     EXPECT_TRUE(ReadQueueDescription("/nonexistent.ppd").defaults.empty());
