@@ -604,11 +604,11 @@ std::unique_ptr<PagePicture> TQRPrinter::PageImage(std::int32_t page) {
     return d.pageList.ReadPage(page);
 }
 
-void TQRPrinter::Save(const std::string& fileName) {
+void TQRPrinter::Save(const std::string& fileName, std::span<const std::string> inputs) {
     if (impl_->state != TQRPrinterState::prsFinished || impl_->pageList.Stream() == nullptr) {
         throw EQRError(kNotReady);
     }
-    impl_->pageList.SaveReportFile(fileName);
+    impl_->pageList.SaveReportFile(fileName, inputs);
 }
 
 void TQRPrinter::Load(const std::string& fileName) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -160,7 +161,8 @@ public:
     // --- Files, preview and printing ---------------------------------------------------
     // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
     // prsFinished. The file is a copy: it keeps its bytes when the printer is destroyed.
-    void Save(const std::string& fileName);
+    // `inputs` are files the pages were made from, which the file must not replace.
+    void Save(const std::string& fileName, std::span<const std::string> inputs = {});
     // Drops the current pages and opens a report file read-only (never deleted); the paper
     // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
     // pages are being printed.

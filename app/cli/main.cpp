@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -14,6 +15,7 @@
 #include "app/cli/print_command.h"
 #include "app/common/error_text.h"
 #include "app/transcode/text_file.h"
+#include "platform/files/output_file.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -26,7 +28,9 @@ constexpr const char* kUsage =
     "  quillon-cli print INPUT [options] (--qrp FILE | --pdf FILE | --printer [NAME])\n"
     "      Lays the lines of INPUT out on A4 pages as the program's Print does and saves the\n"
     "      prepared report (--qrp), writes a PDF (--pdf) or prints on a CUPS printer\n"
-    "      (--printer; the default printer when NAME is left out). Prints the page count.\n"
+    "      (--printer; the default printer when NAME is left out). Prints the page count\n"
+    "      (on standard error when the file is standard output). An output file is\n"
+    "      replaced only once it is complete and never when it is the input.\n"
     "      --landscape        landscape pages (portrait by default)\n"
     "      --font NAME        the print font (Courier New by default)\n"
     "      --size POINTS      the font size (10 by default)\n"
@@ -105,6 +109,8 @@ quillon::PrintJob ParseJob(const std::vector<std::string>& args, bool generating
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit then fails the write, which is reported, instead of ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fprintf(stderr, "quillon-cli: no command given\n\n%s", kUsage);
@@ -128,8 +134,13 @@ int main(int argc, char** argv) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             quillon::PrepareQtEnvironment();
             QGuiApplication app(argc, argv);
+            // The count must not end up inside a document written to standard output.
+            std::FILE* report = job.output != quillon::PrintOutput::kPrinter &&
+                                        quillon::IsStandardOutput(job.target)
+                                    ? stderr
+                                    : stdout;
             const int pages = command == "print" ? quillon::RunPrint(job) : quillon::RunRender(job);
-            std::printf("%d %s\n", pages, pages == 1 ? "page" : "pages");
+            std::fprintf(report, "%d %s\n", pages, pages == 1 ? "page" : "pages");
             return 0;
         }
         throw UsageError("unknown command \"" + command + "\"");

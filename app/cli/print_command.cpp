@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/transcode/text_file.h"
+#include "platform/files/output_file.h"
 #include "expr/environment.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
@@ -58,7 +59,7 @@ void WritePdf(TQRPrinter& printer, const PrintJob& job) {
         width = first->Width() * 254 / kScreenPixelsPerInch;
         length = first->Height() * 254 / kScreenPixelsPerInch;
     }
-    QtPdfDocument pdf(job.target, width, length, BaseName(job.input));
+    QtPdfDocument pdf(job.target, width, length, BaseName(job.input), {&job.input, 1});
     for (int page = range.first; page <= range.last; ++page) {
         const auto picture = printer.PageImage(page);
         Canvas& canvas = pdf.NewPage();
@@ -80,7 +81,7 @@ void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
 void Deliver(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
-            printer.Save(job.target);
+            printer.Save(job.target, {&job.input, 1});
             break;
         case PrintOutput::kPdf:
             WritePdf(printer, job);
@@ -93,9 +94,18 @@ void Deliver(TQRPrinter& printer, const PrintJob& job) {
     }
 }
 
+// A file output onto the job's input is refused before any work is done; the writers refuse
+// it again when they open the file.
+void RefuseInputAsTarget(const PrintJob& job) {
+    if (job.output == PrintOutput::kReportFile || job.output == PrintOutput::kPdf) {
+        RefuseInputAsOutput(job.target, {&job.input, 1});
+    }
+}
+
 }  // namespace
 
 int RunPrint(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     CreateGlobalEnvironment("Quillon");
 
@@ -131,6 +141,7 @@ int RunPrint(const PrintJob& job) {
 }
 
 int RunRender(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     TQRPrinter printer(nullptr);
     // Chosen before loading: selecting a printer reads its settings, loading then sets the

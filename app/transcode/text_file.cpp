@@ -9,7 +9,7 @@
 
 #include "app/transcode/line_blocks.h"
 #include "app/transcode/line_scanner.h"
-#include "app/transcode/posix_file.h"
+#include "platform/files/posix_file.h"
 
 namespace quillon {
 

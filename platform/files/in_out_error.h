@@ -10,12 +10,15 @@ namespace quillon {
 // 5 access denied, 32 sharing violation, 112 disk full, ...).
 class EInOutError : public std::runtime_error {
 public:
-    explicit EInOutError(int code);
+    // `systemError` is the errno of the failed call, 0 when the refusal is the program's own.
+    explicit EInOutError(int code, int systemError = 0);
 
     int Code() const noexcept { return code_; }
+    int SystemError() const noexcept { return systemError_; }
 
 private:
     int code_;
+    int systemError_;
 };
 
 // The fixed message of an error code: "File not found", ..., "I/O error %d".
@@ -32,5 +35,8 @@ inline constexpr int kDiskFull = 112;
 // Maps a POSIX errno to its Windows-style code. `path` is the path the failed call was
 // given; it tells a missing file (2) from a missing folder (3).
 int InOutCodeFromErrno(int error, const std::string& path);
+
+// Raises the EInOutError of a failed call on `path` that set errno to `error`.
+[[noreturn]] void RaiseInOutError(int error, const std::string& path);
 
 }  // namespace quillon
