@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/transcode/text_file.h"
-#include "platform/files/output_file.h"
 #include "expr/environment.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
+#include "platform/files/output_file.h"
 #include "platform/qt/qt_pdf_document.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"

@@ -80,9 +80,8 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+// An unnamed file is linked in through /proc.
 bool ProcFdAvailable() { return ::access("/proc/self/fd", X_OK) == 0; }
-
-bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
 // Makes a rename in `folder` durable; file systems that cannot sync a folder need not.
 void SyncFolder(const std::string& folder) {
@@ -152,27 +151,15 @@ void OutputFile::OpenReplacement(const std::string& target, const struct stat* e
     } else {
         finalMode_ = 0666 & ~CurrentUmask();
     }
-    const std::string folder = FolderOf(target);
-    int fd = -1;
-    if (UnnamedFilesWanted() && ProcFdAvailable()) {
-        fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-        if (fd < 0 && !NoUnnamedFiles(errno)) RaiseInOutError(errno, path_);
-        unnamed_ = fd >= 0;
-    }
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        const std::string name = RandomName(folder, "." + NameOf(target) + ".");
-        TerminationSignalsHeld held;
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW,
-                    0600);
-        if (fd >= 0) {
-            named_ = name;
-            namedCleanup_ = std::make_unique<RemovedOnTermination>(name);
-        } else if (errno != EEXIST) {
-            RaiseInOutError(errno, path_);
-        }
-    }
-    if (fd < 0) RaiseInOutError(EEXIST, path_);
-    file_ = posix::File(fd, path_);
+    file_ = CreatePrivateFile(FolderOf(target), "." + NameOf(target) + ".", O_WRONLY,
+                              ProcFdAvailable(),
+                              [this](const std::string& name) {
+                                  named_ = name;
+                                  namedCleanup_ = std::make_unique<RemovedOnTermination>(name);
+                              },
+                              path_);
+    unnamed_ = named_.empty();
+    const int fd = file_.Descriptor();
     if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
         // Keep the owner where the system lets us, else at least the group.
         if (::fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
@@ -265,11 +252,11 @@ void OutputFile::LinkIntoPlace() {
     TerminationSignalsHeld held;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = RandomName(folder, "." + NameOf(target_) + ".");
-        RemovedOnTermination cleanup(name);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST) continue;
             Fail(errno);
         }
+        const RemovedOnTermination cleanup(name);
         try {
             file_.Close();
         } catch (...) {

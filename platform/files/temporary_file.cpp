@@ -52,27 +52,33 @@ std::string RandomName(const std::string& directory, std::string_view prefix) {
     return name;
 }
 
-posix::File CreateUnnamedFile(const std::string& directory, std::string_view prefix) {
-    const std::string nameForErrors = directory + "/" + std::string(prefix);
-    if (UnnamedFilesWanted()) {
-        const int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+posix::File CreatePrivateFile(const std::string& directory, std::string_view prefix, int access,
+                              bool unnamed, const std::function<void(const std::string&)>& named,
+                              const std::string& nameForErrors) {
+    if (unnamed && UnnamedFilesWanted()) {
+        const int fd = ::open(directory.c_str(), O_TMPFILE | access | O_CLOEXEC, 0600);
         if (fd >= 0) return posix::File(fd, nameForErrors);
         if (!NoUnnamedFiles(errno)) RaiseInOutError(errno, nameForErrors);
     }
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         const std::string name = RandomName(directory, prefix);
-        // Held back so that no signal can end the process between creating and unlinking.
         TerminationSignalsHeld held;
-        const int fd = ::open(name.c_str(),
-                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
+        const int fd = ::open(name.c_str(), access | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW,
+                              0600);
         if (fd >= 0) {
-            ::unlink(name.c_str());
+            named(name);
             return posix::File(fd, nameForErrors);
         }
         error = errno;
     }
     RaiseInOutError(error, nameForErrors);
+}
+
+posix::File CreateUnnamedFile(const std::string& directory, std::string_view prefix) {
+    return CreatePrivateFile(directory, prefix, O_RDWR, true,
+                             [](const std::string& name) { ::unlink(name.c_str()); },
+                             directory + "/" + std::string(prefix));
 }
 
 }  // namespace quillon
