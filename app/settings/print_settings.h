@@ -3,10 +3,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/settings/settings_location.h"
+
 namespace quillon {
 
-// The three print settings the program remembers between runs, in section "Print" of
-// "quillon.ini" beside the executable.
+// The three print settings the program remembers between runs, in section "Print" of the
+// settings file (SettingsFilePath).
 struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
@@ -27,8 +29,5 @@ PrintSettings ReadPrintSettings(const std::string& path);
 // Writes "Orientation", "Font" and "FontSize", in that order, one key at a time; raises
 // EIniFileException("Unable to write to <path>") at the first key that cannot be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);
-
-// Full path of "quillon.ini" in the folder of the running executable.
-std::string SettingsFilePath();
 
 }  // namespace quillon

@@ -1,11 +1,11 @@
 #include "preview/widgets/preview_dialogs.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "platform/dialogs/file_dialog.h"
 #include "preview/widgets/search_dialog.h"
 
 namespace quillon {
@@ -13,20 +13,17 @@ namespace quillon {
 namespace {
 
 std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& request) {
-    QFileDialog dialog(owner, request.title);
-    dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
-                                                                        : QFileDialog::AcceptOpen);
+    FileDialogOptions options;
+    options.mode = request.mode == FileDialogRequest::Mode::kSave ? FileDialogOptions::Mode::kSave
+                                                                  : FileDialogOptions::Mode::kOpen;
+    options.title = request.title;
+    options.filters = QtNameFilters(request.filter);
+    options.defaultSuffix = request.defaultExtension;
+    options.confirmOverwrite = true;
     // Any name is accepted; the window itself checks whether a file to load exists.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!request.defaultExtension.isEmpty()) dialog.setDefaultSuffix(request.defaultExtension);
-    const QStringList filters = QtNameFilters(request.filter);
-    dialog.setNameFilters(filters);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    FileChoice choice;
-    choice.fileName = dialog.selectedFiles().front().toStdString();
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (choice.filterIndex < 1) choice.filterIndex = 1;
-    return choice;
+    const std::optional<ChosenFile> chosen = RunFileDialog(owner, options);
+    if (!chosen) return std::nullopt;
+    return FileChoice{chosen->path, chosen->filterIndex + 1};
 }
 
 void MessageWithQt(QWidget* owner, const QString& text) {

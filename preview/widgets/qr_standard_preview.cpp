@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,10 +29,12 @@
 #include "platform/core/page_picture.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
+#include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_canvas.h"
 #include "preview/core/page_text_search.h"
 #include "preview/core/preview_geometry.h"
 #include "preview/widgets/preview_icons.h"
+#include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/report_link.h"
 #include "report/export_filter_library.h"
@@ -43,6 +44,8 @@ namespace quillon {
 namespace {
 
 const char* const kLoadFilter = "RozerEdedid file (*.QRP)|*.QRP";
+const char* const kNoPrinterMessage =
+    "No printer is installed. Install a printer (or a PDF printer) to print the report.";
 
 QString& SharedStatusText() {
     static QString text = QStringLiteral(" ");
@@ -368,13 +371,32 @@ QStatusBar* TQRStandardPreview::StatusBar() const {
 }
 
 void TQRStandardPreview::ShowPreview() {
+    Qt::WindowStates state = initialState_;
+    std::optional<PreviewPlacement> remembered;
+    if (PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory())
+        remembered = memory->Recall();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const std::optional<QRect> fitted =
+            remembered ? FitOnScreen(remembered->geometry, area) : std::nullopt;
+        if (fitted) {
+            setGeometry(*fitted);
+            state = remembered->maximized ? Qt::WindowMaximized : Qt::WindowNoState;
+        } else {
+            move(area.x() + (area.width() - width()) / 2,
+                 area.y() + (area.height() - height()) / 2);
+        }
     }
-    setWindowState(initialState_);
+    setWindowState(state);
     show();
     UpdatePageStatus();
+}
+
+void TQRStandardPreview::RememberPlacement() {
+    PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory();
+    if (memory == nullptr || !isVisible()) return;
+    const bool maximized = isMaximized();
+    memory->Remember({maximized ? normalGeometry() : geometry(), maximized});
 }
 
 void TQRStandardPreview::UpdatePageStatus() {
@@ -525,6 +547,11 @@ void TQRStandardPreview::PrintSetupClick() {
 void TQRStandardPreview::PrintClick() {
     TQRPrinter* printer = QRPrinter();
     if (printer == nullptr) return;
+    // Without a printer the report printer has nowhere to send the pages.
+    if (!printer->HasPrinters()) {
+        dialogs_.showMessage(this, QString::fromLatin1(kNoPrinterMessage));
+        return;
+    }
     Guarded([&] { printer->Print(); });
 }
 
@@ -570,8 +597,8 @@ void TQRStandardPreview::LoadClick() {
     request.filter = QString::fromLatin1(kLoadFilter);
     const std::optional<FileChoice> choice = dialogs_.chooseFile(this, request);
     if (!self || !choice || QRPrinter() != printer) return;
-    const QString fileName = QString::fromStdString(choice->fileName);
-    if (!QFileInfo(fileName).isFile()) {
+    const QString fileName = DisplayFileName(choice->fileName);
+    if (!IsFile(choice->fileName)) {
         dialogs_.showMessage(this, QStringLiteral("File does not exist"));
         return;
     }
@@ -591,6 +618,10 @@ void TQRStandardPreview::LoadClick() {
         }
     });
     if (!loaded || !self) return;
+    ShowLoadedReport(fileName);
+}
+
+void TQRStandardPreview::ShowLoadedReport(const QString& fileName) {
     SetStatusText(fileName);
     Guarded([&] {
         preview_->SetPageNumber(1);
@@ -696,6 +727,7 @@ bool TQRStandardPreview::eventFilter(QObject* watched, QEvent* event) {
 void TQRStandardPreview::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
+        RememberPlacement();
         // The report releases its printer (or cancels the run still generating it).
         if (TQRPrinter* printer = QRPrinter()) {
             const QPointer<TQRStandardPreview> self(this);

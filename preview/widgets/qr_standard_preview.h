@@ -62,6 +62,9 @@ public:
     void PrintClick();
     void SaveClick();
     void LoadClick();
+    // After the printer has loaded a report file: the file name as status text, page 1 on
+    // show, printing enabled and printer set-up disabled.
+    void ShowLoadedReport(const QString& fileName);
     void ExitClick();
 
     // --- Events of the preview control --------------------------------------------------
@@ -100,6 +103,8 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();
+    // Hands the window's placement to the program's memory of it (if any).
+    void RememberPlacement();
     void LayOutThumbnails();
     void ThumbGridSelectCell(int row);
     // Handles a key as the window sees it before its controls; true when it acted on it.

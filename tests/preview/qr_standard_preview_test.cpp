@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -25,9 +27,12 @@
 #include "output/qr_printer.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/rounding.h"
+#include "platform/core/services.h"
 #include "preview/core/page_text_search.h"
+#include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/qr_standard_preview.h"
+#include "tests/output/fake_printer.h"
 #include "tests/preview/preview_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -344,6 +349,93 @@ TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     w.Button("SaveReport")->click();
     w.Button("LoadReport")->click();
     EXPECT_EQ(printer.PageTotal(), 1);
+}
+
+TEST_F(StandardPreviewTest, PrintWithoutAPrinterSaysSo) {
+    testing::FakePrinterSetup noQueues;
+    noQueues.printers.clear();
+    testing::FakePrinterSystem none(noQueues);
+    const PlatformServices saved = Platform();
+    PlatformServices services = saved;
+    services.printers = &none;
+    InstallPlatform(services);
+    {
+        TQRPrinter unprintable;
+        RecordTextPages(unprintable, NumberedPages(1));
+        TQRStandardPreview& w = Open(unprintable);
+        std::vector<QString> messages;
+        dialogs->showMessage = [&](QWidget*, const QString& text) { messages.push_back(text); };
+        w.Dialogs() = *dialogs;
+        w.Button("Print")->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith("No printer is installed")) << messages[0].toStdString();
+        EXPECT_TRUE(none.Shared().Calls().empty());
+        w.close();
+        ProcessEvents();
+    }
+    InstallPlatform(saved);
+}
+
+// A program's memory of the last preview window, kept in the test.
+class RecordedPlacement : public PreviewPlacementMemory {
+public:
+    std::optional<PreviewPlacement> last;
+    int remembered = 0;
+    std::optional<PreviewPlacement> Recall() override { return last; }
+    void Remember(const PreviewPlacement& placement) override {
+        last = placement;
+        ++remembered;
+    }
+};
+
+TEST_F(StandardPreviewTest, OpensWhereTheLastOneClosed) {
+    auto owned = std::make_unique<RecordedPlacement>();
+    RecordedPlacement& memory = *owned;
+    SetPreviewPlacementMemory(std::move(owned));
+    RecordTextPages(printer, NumberedPages(1));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // First use: where the design puts it.
+    TQRStandardPreview* w = &Open(printer);
+    EXPECT_TRUE(w->isMaximized());
+    w->setWindowState(Qt::WindowNoState);
+    w->setGeometry(screen.x() + 30, screen.y() + 40, 450, 350);
+    w->close();
+    ProcessEvents();
+    ASSERT_EQ(memory.remembered, 1);
+    EXPECT_EQ(memory.last->geometry, QRect(screen.x() + 30, screen.y() + 40, 450, 350));
+    EXPECT_FALSE(memory.last->maximized);
+
+    w = &Open(printer);
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_EQ(w->geometry(), QRect(screen.x() + 30, screen.y() + 40, 450, 350));
+    w->close();
+    ProcessEvents();
+
+    // A place off the screen (another monitor, gone) is moved back onto it.
+    memory.last = PreviewPlacement{QRect(screen.right() + 500, screen.y() - 900, 400, 300), false};
+    w = &Open(printer);
+    EXPECT_TRUE(screen.contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
+    EXPECT_EQ(w->size(), QSize(400, 300));
+    w->close();
+    ProcessEvents();
+    SetPreviewPlacementMemory(nullptr);
+}
+
+TEST(FitOnScreen, MovesAndCutsIntoTheFreeArea) {
+    const QRect area(0, 30, 1280, 870);
+    const struct {
+        QRect wanted;
+        std::optional<QRect> fitted;
+    } cases[] = {
+        {QRect(100, 100, 500, 500), QRect(100, 100, 500, 500)},
+        {QRect(-300, 0, 500, 500), QRect(0, 30, 500, 500)},
+        {QRect(1200, 800, 500, 500), QRect(780, 400, 500, 500)},
+        {QRect(10, 10, 3000, 2000), QRect(0, 30, 1280, 870)},
+        {QRect(10, 10, 20, 500), std::nullopt},  // too small to be a window's
+        {QRect(), std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FitOnScreen(c.wanted, area), c.fitted) << c.wanted.x();
 }
 
 TEST_F(StandardPreviewTest, LoadingAMissingFileKeepsThePages) {

@@ -35,6 +35,7 @@ using testing::kPdfQueue;
 class ReportPrintCupsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
         testing::EnsureQtApplication();
         ASSERT_FALSE(QPrinterInfo::printerInfo(kPdfQueue).isNull())
             << "The CUPS queue \"PDF\" (cups-pdf) is missing: run the tests through "
