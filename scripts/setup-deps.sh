@@ -15,6 +15,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cups printer-driver-cups-pdf poppler-utils imagemagick emf2svg
   clang libclang-rt-14-dev
+  locales
   enscript paps
   dpkg-dev file desktop-file-utils shared-mime-info
 )

@@ -31,15 +31,8 @@ constexpr int kClientWidth = 352;
 constexpr int kCollapsedHeight = 105;
 constexpr int kExpandedHeight = 134;
 
-// The size a "FontSize" of the settings file is printed in. The value is applied as it is,
-// except where it names no font: 0 gives the design size, and a negative size is read as a
-// character height in points (as a negative font height is), which prints at its magnitude.
+// The size the font dialog shows for a report font that names no size.
 constexpr double kDesignFontSize = 10;
-
-double UsableFontSize(int stored) {
-    if (stored == 0) return kDesignFontSize;
-    return std::fabs(static_cast<double>(stored));
-}
 
 // A font of the window at a pixel height, as the window was designed in pixels.
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
@@ -275,7 +268,7 @@ void TMainForm::LoadSettings() {
         report.SetFont(font);
         fontDialogFont_.setFamilies({QString::fromStdString(settings.fontName)});
     }
-    const double size = UsableFontSize(settings.fontSize);
+    const double size = PrintedFontSize(settings.fontSize);
     if (size != settings.fontSize) {
         storedFontSize_ = settings.fontSize;
     } else {

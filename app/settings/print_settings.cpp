@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 #include "app/settings/profile_file.h"
@@ -17,6 +18,12 @@ constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
 
 }  // namespace
+
+double PrintedFontSize(int fontSize) {
+    constexpr double kDesignFontSize = 10;
+    if (fontSize == 0) return kDesignFontSize;
+    return std::fabs(static_cast<double>(fontSize));
+}
 
 int ParseProfileInteger(std::string_view text, int fallback) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

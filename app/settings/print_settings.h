@@ -15,6 +15,13 @@ struct PrintSettings {
     int fontSize = 10;              // "FontSize": points, applied without a range test
 };
 
+// The size in points a "FontSize" value prints at, in the program and the command-line tool
+// alike. The value is applied as it is, except where it names no font: 0 gives the design size
+// of 10 points, and a negative size is read as a character height in points (as a negative
+// font height is), which prints at its magnitude. Sizes past the largest the platform draws are
+// limited where text is measured (kLargestFontSize).
+double PrintedFontSize(int fontSize);
+
 // The longest face name a font holds; longer "Font" values are cut to it.
 inline constexpr std::size_t kMaxFaceNameLength = 31;
 

@@ -1,10 +1,12 @@
 #include "preview/widgets/preview_dialogs.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "expr/environment.h"
 #include "platform/dialogs/file_dialog.h"
 #include "preview/widgets/search_dialog.h"
 
@@ -27,14 +29,13 @@ std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& 
 }
 
 void MessageWithQt(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                    owner);
+    QMessageBox box(QMessageBox::NoIcon, MessageBoxTitle(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 
 void ErrorWithQt(QWidget* owner, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
-                    ErrorBoxText(message), QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, MessageBoxTitle(), ErrorBoxText(message),
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 
@@ -77,6 +78,14 @@ QStringList QtNameFilters(const QString& filter) {
                         : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
     }
     return filters;
+}
+
+QString MessageBoxTitle() {
+    const TQRValue name = GlobalEnvironment().Result("APPNAME");
+    if (name.Kind() != vkString || name.Text().empty()) return QCoreApplication::applicationName();
+    // The title came from the executable's name, as the file system spells names.
+    return QFile::decodeName(
+        QByteArray(name.Text().data(), static_cast<qsizetype>(name.Text().size())));
 }
 
 QString ErrorBoxText(const QString& message) {

@@ -57,6 +57,10 @@ PreviewDialogs& DefaultPreviewDialogs();
 // The Qt name filters of an engine filter ("a|b|c|d" gives two entries).
 QStringList QtNameFilters(const QString& filter);
 
+// The title of the message and error boxes: the program's title, which the program gives the
+// report engine at start-up as the global environment's APPNAME.
+QString MessageBoxTitle();
+
 // An error message as error boxes show it: a period appended when its last character has a
 // higher code than the period.
 QString ErrorBoxText(const QString& message);

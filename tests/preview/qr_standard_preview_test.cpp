@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,11 +21,15 @@
 #include <QToolButton>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "expr/environment.h"
+#include "output/qr_page_list.h"
 #include "output/qr_printer.h"
+#include "platform/core/canvas.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
@@ -41,6 +46,15 @@ namespace {
 
 using testing::ProcessEvents;
 using testing::RecordTextPages;
+
+// Lets events run until `done` or `milliseconds` have passed.
+void WaitFor(const std::function<bool()>& done, int milliseconds = 2000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+}
 
 std::vector<std::vector<std::string>> NumberedPages(int count) {
     std::vector<std::vector<std::string>> pages;
@@ -272,6 +286,8 @@ TEST_F(StandardPreviewTest, ProgressAndPagesWhileGenerating) {
     printer.NewPage();
     ProcessEvents();
     EXPECT_EQ(Panel(1), "Page 1 of 3");
+    // The thumbnail rows follow within a frame.
+    WaitFor([&] { return w.ThumbGrid()->rowCount() == 3; });
     EXPECT_EQ(w.ThumbGrid()->rowCount(), 3);
     EXPECT_FALSE(w.Button("Print")->isEnabled());
     printer.EndDocument();
@@ -333,6 +349,51 @@ TEST_F(StandardPreviewTest, SavingAndLoadingAReportFile) {
     w.Dialogs() = *dialogs;
     w.Button("SaveReport")->click();
     EXPECT_EQ(testing::ReadFile(copy), testing::ReadFile(saved));
+}
+
+// A landscape report loaded into a window that shows portrait pages is laid out as a window
+// opened on that file lays it out: page image, zoom and thumbnails.
+TEST_F(StandardPreviewTest, LoadingALandscapeReportLaysItOutAsAFreshWindowDoes) {
+    testing::TempDir dir;
+    const std::string file = dir.File("landscape.QRP");
+    {
+        TQRPrinter landscape;
+        landscape.SetOrientation(TPrinterOrientation::poLandscape);
+        RecordTextPages(landscape, NumberedPages(2));
+        landscape.Save(file);
+    }
+    TQRPrinter loaded;
+    loaded.Load(file);
+    ASSERT_EQ(loaded.Orientation(), TPrinterOrientation::poLandscape);
+    const QPointer<TQRStandardPreview> fresh = new TQRStandardPreview(&loaded);
+    fresh->ShowPreview();
+    fresh->ZoomToWidthClick();
+    fresh->QRPreviewPageAvailable(2);
+    ProcessEvents();
+
+    RecordTextPages(printer, NumberedPages(3));
+    TQRStandardPreview& w = Open(printer);
+    w.ZoomToWidthClick();
+    ProcessEvents();
+    const QSize portrait = w.QRPreview()->PreviewImage()->size();
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
+        return std::optional<FileChoice>(FileChoice{file, 1});
+    };
+    w.Dialogs() = *dialogs;
+    w.Button("LoadReport")->click();
+    ProcessEvents();
+
+    const QSize image = w.QRPreview()->PreviewImage()->size();
+    EXPECT_GT(image.width(), image.height());
+    EXPECT_NE(image, portrait);
+    EXPECT_EQ(image, fresh->QRPreview()->PreviewImage()->size());
+    EXPECT_EQ(w.QRPreview()->Zoom(), fresh->QRPreview()->Zoom());
+    EXPECT_EQ(w.QRPreview()->ZoomState(), TQRZoomState::qrZoomToWidth);
+    ASSERT_EQ(w.ThumbGrid()->rowCount(), 2);
+    EXPECT_EQ(w.ThumbGrid()->rowHeight(0), fresh->ThumbGrid()->rowHeight(0));
+    EXPECT_LT(w.ThumbGrid()->rowHeight(0), w.ThumbGrid()->columnWidth(0) - 20);  // wide sheets
+    fresh->close();
+    ProcessEvents();
 }
 
 TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
@@ -641,12 +702,12 @@ TEST_F(StandardPreviewTest, ClosingDuringASearchStopsIt) {
 }
 
 TEST_F(StandardPreviewTest, Thumbnails) {
-    RecordTextPages(printer, NumberedPages(4));
+    RecordTextPages(printer, NumberedPages(40));
     TQRStandardPreview& w = Open(printer);
     QTableWidget& grid = *w.ThumbGrid();
     ProcessEvents();
-    w.QRPreviewPageAvailable(4);
-    EXPECT_EQ(grid.rowCount(), 4);
+    w.QRPreviewPageAvailable(40);
+    EXPECT_EQ(grid.rowCount(), 40);
     // Rows as tall as a thumbnail of the page's shape, less a line of text.
     const int column = grid.width() - 4;
     EXPECT_EQ(grid.columnWidth(0), column);
@@ -656,13 +717,52 @@ TEST_F(StandardPreviewTest, Thumbnails) {
     // Picking a thumbnail shows its page; going to a page selects its thumbnail.
     grid.setCurrentCell(2, 0);
     EXPECT_EQ(w.QRPreview()->PageNumber(), 3);
-    EXPECT_EQ(Panel(1), "Page 3 of 4");
+    EXPECT_EQ(Panel(1), "Page 3 of 40");
     w.GoToPage(2);
     EXPECT_EQ(grid.currentRow(), 1);
     EXPECT_EQ(w.QRPreview()->PageNumber(), 2);
-    // Drawing them decodes only the rows in view.
-    const QImage shot = grid.grab().toImage();
-    EXPECT_FALSE(shot.isNull());
+
+    // Drawing them reads only the pages of the rows in view, each once however often the grid
+    // is painted again.
+    grid.scrollToTop();
+    ProcessEvents();
+    const int inView = grid.viewport()->height() / grid.rowHeight(0) + 1;
+    ASSERT_LT(inView, 20);
+    const std::uint64_t before = printer.PageList().PagesRead();
+    for (int paint = 0; paint < 3; ++paint) grid.viewport()->repaint();
+    const QImage shot = grid.viewport()->grab().toImage();
+    EXPECT_LE(printer.PageList().PagesRead() - before, static_cast<std::uint64_t>(inView));
+    const std::uint64_t all = printer.PageList().PagesRead();
+    EXPECT_EQ(shot.pixelColor(column / 2, 20), QColor(Qt::white)) << "the first sheet's paper";
+    w.QRPreviewPageAvailable(40);
+    grid.viewport()->repaint();
+    EXPECT_EQ(printer.PageList().PagesRead(), all);
+}
+
+// While a run adds pages, the rows in view are drawn again with every new row; their pages are
+// read once all the same.
+TEST_F(StandardPreviewTest, ThumbnailsOfARunInProgressAreReadOnce) {
+    printer.BeginDocument();
+    TQRStandardPreview& w = Open(printer);
+    const auto addPage = [&](int number) {
+        printer.NewPage();
+        Canvas& canvas = printer.PageCanvas();
+        canvas.SetFont({"Courier New", 10, 0, kBlack, kRussianCharset});
+        canvas.TextOut(printer.ToDeviceX(100), printer.ToDeviceY(100), std::to_string(number));
+    };
+    for (int page = 1; page <= 30; ++page) {
+        addPage(page);
+        // A frame passes between pages, as in a run over records.
+        WaitFor([] { return false; }, 20);
+        ProcessEvents();
+    }
+    printer.EndDocument();
+    ProcessEvents();
+    QTableWidget& grid = *w.ThumbGrid();
+    ASSERT_EQ(grid.rowCount(), 30);
+    const int inView = grid.viewport()->height() / grid.rowHeight(0) + 1;
+    // The page on show, and each thumbnail in view.
+    EXPECT_LE(printer.PageList().PagesRead(), static_cast<std::uint64_t>(inView + 1));
 }
 
 TEST_F(StandardPreviewTest, ClosingTellsThePrinterAndDestroyingThePrinterClosesTheWindow) {
@@ -718,6 +818,34 @@ TEST_F(StandardPreviewTest, ClosingSendsTheReportItsPrinter) {
     EXPECT_EQ(afterPreview, 1);
     ProcessEvents();
     EXPECT_TRUE(window.isNull());
+}
+
+// The preview's own message and error boxes carry the program's title, which the program
+// gives the report engine at start-up.
+TEST(PreviewMessageBoxes, CarryTheProgramTitle) {
+    testing::ScopedQtPlatform platform;
+    std::vector<QString> titles;
+    const auto closeOnceShown = [&] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [&titles, poll] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr) return;
+            titles.push_back(box->windowTitle());
+            box->close();
+            poll->deleteLater();
+        });
+        poll->start(1);
+    };
+    CreateGlobalEnvironment("DOS Printer");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    closeOnceShown();
+    DefaultPreviewDialogs().showError(nullptr, QStringLiteral("Stream read error"));
+    CreateGlobalEnvironment("Quillon");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    ProcessEvents();
+    EXPECT_EQ(titles, (std::vector<QString>{"DOS Printer", "DOS Printer", "Quillon"}));
 }
 
 }  // namespace

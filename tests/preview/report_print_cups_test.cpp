@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QRadioButton>
@@ -79,6 +81,18 @@ protected:
     testing::ScopedPreviewDialogs dialogs;
 };
 
+// The labels of the dialog's buttons that confirm it.
+QStringList ConfirmLabels(QPrintDialog& dialog) {
+    QStringList labels;
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                labels << button->text();
+        }
+    }
+    return labels;
+}
+
 template <typename T>
 T* Child(QPrintDialog& dialog, const char* name) {
     T* child = dialog.findChild<T*>(QString::fromLatin1(name));
@@ -107,7 +121,11 @@ TEST_F(ReportPrintCupsTest, PagesChosenInThePrintDialogArriveInThePdf) {
         }
         EXPECT_EQ(from->minimum(), 1);
         EXPECT_EQ(to->maximum(), 3);
+        // The system's print dialog, titled and confirmed for what it does: it prints nothing.
+        EXPECT_EQ(q.windowTitle(), "Printer setup");
+        EXPECT_EQ(ConfirmLabels(q), QStringList{"OK"});
         queues->setCurrentIndex(queues->findText(QString::fromLatin1(kPdfQueue)));
+        EXPECT_EQ(ConfirmLabels(q), QStringList{"OK"});
         range->setChecked(true);
         from->setValue(2);
         to->setValue(3);
