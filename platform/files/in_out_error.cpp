@@ -40,8 +40,11 @@ std::string InOutMessage(int code) {
     return "I/O error " + std::to_string(code);
 }
 
-EInOutError::EInOutError(int code, int systemError)
-    : std::runtime_error(InOutMessage(code)), code_(code), systemError_(systemError) {}
+EInOutError::EInOutError(int code, std::string path, int systemError)
+    : std::runtime_error(InOutMessage(code)),
+      code_(code),
+      path_(std::move(path)),
+      systemError_(systemError) {}
 
 int InOutCodeFromErrno(int error, const std::string& path) {
     switch (error) {
@@ -83,7 +86,7 @@ int InOutCodeFromErrno(int error, const std::string& path) {
 }
 
 void RaiseInOutError(int error, const std::string& path) {
-    throw EInOutError(InOutCodeFromErrno(error, path), error);
+    throw EInOutError(InOutCodeFromErrno(error, path), path, error);
 }
 
 }  // namespace quillon

@@ -8,16 +8,21 @@ namespace quillon {
 // Error of a text-file operation. Codes follow the Windows error numbering so that the
 // messages mean the same wherever the files come from (2 file not found, 3 bad path,
 // 5 access denied, 32 sharing violation, 112 disk full, ...).
+// The message is the code's alone; the file it concerns, when known, travels beside it for
+// callers that name files (the command-line tool).
 class EInOutError : public std::runtime_error {
 public:
-    // `systemError` is the errno of the failed call, 0 when the refusal is the program's own.
-    explicit EInOutError(int code, int systemError = 0);
+    // `path` is the file concerned, when known; `systemError` the errno of the failed call, 0
+    // when the refusal is the program's own.
+    explicit EInOutError(int code, std::string path = {}, int systemError = 0);
 
     int Code() const noexcept { return code_; }
+    const std::string& Path() const noexcept { return path_; }
     int SystemError() const noexcept { return systemError_; }
 
 private:
     int code_;
+    std::string path_;
     int systemError_;
 };
 

@@ -101,7 +101,7 @@ void RefuseInputAsOutput(const std::string& path, std::span<const std::string> i
     for (const std::string& input : inputs) {
         struct stat st {};
         if (::stat(input.c_str(), &st) == 0 && posix::SameFile(st, target)) {
-            throw EInOutError(kSharingViolation);
+            throw EInOutError(kSharingViolation, path);
         }
     }
 }
@@ -114,7 +114,7 @@ bool IsStandardOutput(const std::string& path) {
 
 OutputFile::OutputFile(const std::string& path, std::span<const std::string> inputs)
     : path_(path), buffer_(new char[kBufferSize]) {
-    if (path.empty()) throw EInOutError(kPathNotFound, ENOENT);
+    if (path.empty()) throw EInOutError(kPathNotFound, path, ENOENT);
     RefuseInputAsOutput(path, inputs);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -131,7 +131,9 @@ OutputFile::OutputFile(const std::string& path, std::span<const std::string> inp
         replaces_ = false;
         return;
     }
-    if (!S_ISREG(st.st_mode)) {
+    // A file without a name (an unnamed file reached through /proc/self/fd) has nothing to be
+    // replaced under: it is written in place, as a device is.
+    if (!S_ISREG(st.st_mode) || st.st_nlink == 0) {
         OpenThrough(st);
         return;
     }
@@ -172,8 +174,9 @@ void OutputFile::OpenThrough(const struct stat& existing) {
     // Writing a document onto a disk is never what was meant.
     if (S_ISBLK(existing.st_mode)) RaiseInOutError(EACCES, path_);
     replaces_ = false;
+    const int truncate = S_ISREG(existing.st_mode) ? O_TRUNC : 0;
     // A FIFO without a reader fails a non-blocking open; then wait for one.
-    int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | truncate);
     if (fd < 0 && errno == ENXIO && S_ISFIFO(existing.st_mode)) {
         fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     }

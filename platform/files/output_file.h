@@ -35,7 +35,8 @@ bool IsStandardOutput(const std::string& path);
 // A target that exists and is not a regular file (a FIFO, a character device, a terminal) is
 // written straight through and never renamed over, so a device stays a device and its failures
 // are reported; a FIFO without a reader is waited for, as a shell's redirection does. A target
-// that is the process's standard output is written through that descriptor.
+// that is the process's standard output is written through that descriptor, and a file that
+// has no name (an unnamed temporary reached through /proc/self/fd) in place.
 //
 // Every failure raises EInOutError with the Windows-style code and the errno of the failed
 // call: when the target is one of `inputs` (code 32, before anything is written), a folder, a

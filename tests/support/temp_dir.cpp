@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,5 +82,20 @@ int RunForked(const std::function<int()>& body, bool dropPrivileges) {
 int RunUnprivileged(const std::function<int()>& body) { return RunForked(body, true); }
 
 int RunInChild(const std::function<int()>& body) { return RunForked(body, false); }
+
+std::string CommandOutput(const std::string& command, int* status) {
+    std::string out;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        if (status != nullptr) *status = -1;
+        return out;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int result = ::pclose(pipe);
+    if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return out;
+}
 
 }  // namespace quillon::testing
