@@ -616,13 +616,13 @@ void TQRPrinter::CheckPages(std::int32_t first, std::int32_t last) {
     }
 }
 
-void TQRPrinter::Save(const std::string& fileName) {
+void TQRPrinter::Save(const std::string& fileName, std::span<const std::string> inputs) {
     if (impl_->state != TQRPrinterState::prsFinished || impl_->pageList.Stream() == nullptr) {
         throw EQRError(kNotReady);
     }
     // A report file of no pages would not load again.
     if (impl_->pageList.PageCount() == 0) throw EQRError(kNoPages);
-    impl_->pageList.SaveReportFile(fileName);
+    impl_->pageList.SaveReportFile(fileName, inputs);
 }
 
 void TQRPrinter::Load(const std::string& fileName) {

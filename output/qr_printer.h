@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -164,8 +165,9 @@ public:
     // --- Files, preview and printing ---------------------------------------------------
     // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
     // prsFinished, "The report has no pages" for a run that ended before its first page. The
-    // file is a copy: it keeps its bytes when the printer is destroyed.
-    void Save(const std::string& fileName);
+    // file is a copy: it keeps its bytes when the printer is destroyed. `inputs` are files the
+    // pages were made from, which the file must not replace.
+    void Save(const std::string& fileName, std::span<const std::string> inputs = {});
     // Drops the current pages and opens a report file read-only (never deleted); the paper
     // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
     // pages are being printed.

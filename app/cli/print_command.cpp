@@ -8,13 +8,14 @@
 #include "app/cli/standard_streams.h"
 #include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
-#include "app/transcode/in_out_error.h"
-#include "app/transcode/posix_file.h"
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/output_file.h"
+#include "platform/files/posix_file.h"
 #include "platform/qt/qt_pdf_document.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
@@ -66,7 +67,7 @@ int WritePdf(TQRPrinter& printer, const PrintJob& job) {
         width = first->Width() * 254 / kScreenPixelsPerInch;
         length = first->Height() * 254 / kScreenPixelsPerInch;
     }
-    QtPdfDocument pdf(job.target, width, length, BaseName(job.input));
+    QtPdfDocument pdf(job.target, width, length, BaseName(job.input), {&job.input, 1});
     for (int page = range.first; page <= range.last; ++page) {
         const auto picture = printer.PageImage(page);
         Canvas& canvas = pdf.NewPage();
@@ -92,7 +93,7 @@ int PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
 int DeliverTo(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
-            printer.Save(job.target);
+            printer.Save(job.target, {&job.input, 1});
             return printer.PageTotal();
         case PrintOutput::kPdf:
             return WritePdf(printer, job);
@@ -152,9 +153,19 @@ PrintText ReadInput(const PrintJob& job) {
     });
 }
 
+
+// A file output onto the job's input is refused before any work is done; the writers refuse
+// it again when they open the file.
+void RefuseInputAsTarget(const PrintJob& job) {
+    if (job.output == PrintOutput::kReportFile || job.output == PrintOutput::kPdf) {
+        ForFile(job.target, [&] { RefuseInputAsOutput(job.target, {&job.input, 1}); });
+    }
+}
+
 }  // namespace
 
 int RunPrint(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     CreateGlobalEnvironment("Quillon");
     PrintText text = ReadInput(job);
@@ -208,6 +219,7 @@ int RunPrint(const PrintJob& job) {
 }
 
 int RunRender(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     TQRPrinter printer(nullptr);
     // Chosen before loading: selecting a printer reads its settings, loading then sets the

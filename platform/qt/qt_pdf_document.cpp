@@ -1,22 +1,24 @@
 #include "platform/qt/qt_pdf_document.h"
 
-#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <cstdio>
 
 #include "platform/core/printer.h"
+#include "platform/files/output_file.h"
+#include "platform/qt/output_file_device.h"
 #include "platform/qt/qt_canvas.h"
 
 namespace quillon {
 
 QtPdfDocument::QtPdfDocument(const std::string& path, int widthTenths, int lengthTenths,
-                             const std::string& title)
-    : path_(path), partial_(path + ".partial") {
+                             const std::string& title, std::span<const std::string> inputs)
+    : path_(path) {
     if (widthTenths <= 0 || lengthTenths <= 0) throw EPrinterError("The page has no size");
-    writer_ = std::make_unique<QPdfWriter>(QFile::decodeName(partial_.c_str()));
+    output_ = std::make_unique<OutputFile>(path, inputs);
+    device_ = std::make_unique<OutputFileDevice>(*output_);
+    writer_ = std::make_unique<QPdfWriter>(device_.get());
     writer_->setResolution(kResolution);
     writer_->setTitle(QString::fromStdString(title));
     writer_->setCreator(QStringLiteral("Quillon"));
@@ -26,12 +28,12 @@ QtPdfDocument::QtPdfDocument(const std::string& path, int widthTenths, int lengt
 }
 
 QtPdfDocument::~QtPdfDocument() {
-    if (finished_) return;
     canvas_.reset();
     if (painter_ && painter_->isActive()) painter_->end();
     painter_.reset();
     writer_.reset();
-    std::remove(partial_.c_str());
+    device_.reset();
+    output_.reset();  // drops an unfinished file; the target stays as it was
 }
 
 Canvas& QtPdfDocument::NewPage() {
@@ -66,10 +68,9 @@ void QtPdfDocument::Finish() {
     const bool ended = painter_->end();
     painter_.reset();
     writer_.reset();
-    if (!ended || std::rename(partial_.c_str(), path_.c_str()) != 0) {
-        std::remove(partial_.c_str());
-        throw EPrinterError("Cannot write the PDF file \"" + path_ + "\"");
-    }
+    device_->RaiseWriteFailure();
+    if (!ended) throw EPrinterError("Cannot write the PDF file \"" + path_ + "\"");
+    output_->Commit();
     finished_ = true;
 }
 

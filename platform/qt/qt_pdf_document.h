@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/core/canvas.h"
@@ -10,19 +11,22 @@ class QPdfWriter;
 
 namespace quillon {
 
+class OutputFile;
+class OutputFileDevice;
 class QtCanvas;
 
-// A PDF file written page by page at 1200 dots per inch, each page drawn on a Canvas. The file
-// is written beside its final name and takes that name only once it is complete, so a failure
-// never leaves a half-written PDF in place of an existing file.
+// A PDF file written page by page at 1200 dots per inch, each page drawn on a Canvas, as an
+// OutputFile: a regular file is replaced only once the PDF is complete, so a failure never
+// leaves a half-written PDF in place of an existing file; a FIFO or device is written through.
 class QtPdfDocument {
 public:
     static constexpr int kResolution = 1200;
 
     // Pages of `widthTenths` x `lengthTenths` tenths of a millimetre (as they lie: a landscape
-    // page is wider than long). Raises EPrinterError when the file cannot be started.
+    // page is wider than long). Raises EInOutError when the file cannot be made or is one of
+    // `inputs` (code 32), EPrinterError when the page has no size.
     QtPdfDocument(const std::string& path, int widthTenths, int lengthTenths,
-                  const std::string& title);
+                  const std::string& title, std::span<const std::string> inputs = {});
     ~QtPdfDocument();
     QtPdfDocument(const QtPdfDocument&) = delete;
     QtPdfDocument& operator=(const QtPdfDocument&) = delete;
@@ -31,12 +35,14 @@ public:
     Canvas& NewPage();
     // The page in device pixels.
     Rect PageRect() const;
-    // Ends the document and gives the file its name; raises EPrinterError on failure.
+    // Ends the document and puts the file in place; raises EInOutError when a write failed,
+    // EPrinterError when the PDF could not be completed.
     void Finish();
 
 private:
     std::string path_;
-    std::string partial_;
+    std::unique_ptr<OutputFile> output_;
+    std::unique_ptr<OutputFileDevice> device_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtCanvas> canvas_;

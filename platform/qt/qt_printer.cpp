@@ -2,13 +2,20 @@
 
 #include <cups/cups.h>
 
+#include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
-#include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/core/rounding.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/temporary_file.h"
 #include "platform/qt/paper_codes.h"
 #include "platform/qt/qt_canvas.h"
 
@@ -318,19 +325,19 @@ void QtPrinterDevice::CheckAvailable() const {
 void QtPrinterDevice::BeginDoc() {
     CheckNotPrinting();
     CheckAvailable();
-    spool_ = std::make_unique<QTemporaryDir>();
-    if (!spool_->isValid()) {
-        const std::string why = spool_->errorString().toStdString();
-        spool_.reset();
-        throw EPrinterError("Cannot create the spool file for printer \"" + name_ + "\": " + why);
+    try {
+        spool_ = CreateUnnamedFile(TemporaryDirectory(), "quillon-spool-");
+    } catch (const EInOutError& e) {
+        throw EPrinterError("Cannot create the spool file for printer \"" + name_ + "\": " +
+                            std::strerror(e.SystemError()));
     }
-    document_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    document_->setOutputFormat(QPrinter::PdfFormat);
-    document_->setOutputFileName(spool_->filePath(QStringLiteral("document.pdf")));
+    spoolDevice_ = std::make_unique<QFile>();
+    spoolDevice_->open(spool_.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    // Painted from the top left corner of the printable area, as on the printer itself.
+    document_ = std::make_unique<QPdfWriter>(spoolDevice_.get());
     document_->setResolution(kResolution);
-    document_->setFullPage(false);
     document_->setPageLayout(layout_);
-    document_->setDocName(ToQString(title_));
+    document_->setTitle(ToQString(title_));
     document_->setCreator(QStringLiteral("Quillon"));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(document_.get())) {
@@ -355,16 +362,20 @@ Canvas& QtPrinterDevice::PageCanvas() {
     return *canvas_;
 }
 
-void QtPrinterDevice::CloseDocument() {
+bool QtPrinterDevice::CloseDocument() {
     canvas_.reset();
-    if (painter_ && painter_->isActive()) painter_->end();
+    const bool ended = painter_ && painter_->isActive() && painter_->end();
     painter_.reset();
     document_.reset();
+    const bool written = ended && spoolDevice_ && spoolDevice_->flush() &&
+                         spoolDevice_->error() == QFileDevice::NoError;
+    spoolDevice_.reset();
+    return written;
 }
 
 void QtPrinterDevice::Abort() {
     CloseDocument();
-    spool_.reset();
+    spool_ = posix::File();
 }
 
 std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() const {
@@ -406,22 +417,50 @@ std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() c
 
 void QtPrinterDevice::EndDoc() {
     if (!Printing()) return;
-    const QString file = document_->outputFileName();
-    CloseDocument();
+    if (!CloseDocument()) {
+        spool_ = posix::File();
+        throw EPrinterError("Cannot write the spool file for printer \"" + name_ + "\"");
+    }
+    SubmitSpool();
+}
+
+// Streams the spool file to the queue as one PDF document of a new job. A job that cannot be
+// completed is cancelled, so that nothing half-sent prints.
+void QtPrinterDevice::SubmitSpool() {
+    const posix::File spool = std::move(spool_);
     const auto jobOptions = JobOptions();
     cups_option_t* options = nullptr;
     int count = 0;
     for (const auto& [name, value] : jobOptions) {
         count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     }
-    const int job = cupsPrintFile(name_.c_str(), file.toLocal8Bit().constData(),
-                                  title_.empty() ? "Quillon" : title_.c_str(), count, options);
+    const char* title = title_.empty() ? "Quillon" : title_.c_str();
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title, count, options);
     cupsFreeOptions(count, options);
-    spool_.reset();
-    if (job == 0) {
-        throw EPrinterError("Printer \"" + name_ +
-                            "\" did not take the document: " + cupsLastErrorString());
+    const std::string refused = "Printer \"" + name_ + "\" did not take the document: ";
+    if (job == 0) throw EPrinterError(refused + cupsLastErrorString());
+
+    http_status_t status =
+        cupsStartDocument(CUPS_HTTP_DEFAULT, name_.c_str(), job, title, CUPS_FORMAT_PDF, 1);
+    std::vector<char> buffer(64 * 1024);
+    off_t offset = 0;
+    int readError = 0;
+    while (status == HTTP_STATUS_CONTINUE) {
+        const ssize_t n = ::pread(spool.Descriptor(), buffer.data(), buffer.size(), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) readError = errno;
+        if (n <= 0) break;
+        offset += n;
+        status = cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer.data(), static_cast<std::size_t>(n));
     }
+    const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str());
+    if (readError == 0 && status == HTTP_STATUS_CONTINUE &&
+        finished <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        return;
+    }
+    const std::string why = readError != 0 ? std::strerror(readError) : cupsLastErrorString();
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, name_.c_str(), job, 0);
+    throw EPrinterError(refused + why);
 }
 
 std::unique_ptr<PrinterDevice> QtPrinterSystem::CreatePrinter() {

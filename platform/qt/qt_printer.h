@@ -8,19 +8,21 @@
 #include <vector>
 
 #include "platform/core/printer.h"
+#include "platform/files/posix_file.h"
 #include "platform/qt/cups_input_slots.h"
 
+class QFile;
 class QPainter;
-class QPrinter;
-class QTemporaryDir;
+class QPdfWriter;
 
 namespace quillon {
 
 class QtCanvas;
 
 // A printer object over Qt's printer support and CUPS. A document is drawn at 1200 dots per
-// inch into a PDF spool file of its own and handed to the CUPS queue only when it ends, with
-// the settings record turned into job options; an aborted document is deleted unsent. Printer
+// inch into a PDF spool file of its own and streamed to the CUPS queue only when it ends, with
+// the settings record turned into job options; an aborted document is dropped unsent. The
+// spool file has no name, so the system frees it however the process ends. Printer
 // names that CUPS does not know are errors, never a silent PDF file (which is what a QPrinter
 // does with them). Without a scheduler there are simply no printers.
 class QtPrinterDevice : public PrinterDevice {
@@ -67,7 +69,8 @@ private:
     void UpdateLayout();
     void CheckNotPrinting() const;
     void CheckAvailable() const;
-    void CloseDocument();
+    bool CloseDocument();
+    void SubmitSpool();
     std::vector<std::pair<std::string, std::string>> JobOptions() const;
 
     std::vector<std::string> printers_;
@@ -79,8 +82,9 @@ private:
     QPageLayout layout_;  // paper, orientation and unprintable margins of mode_
     std::string title_;
 
-    std::unique_ptr<QTemporaryDir> spool_;
-    std::unique_ptr<QPrinter> document_;
+    posix::File spool_;
+    std::unique_ptr<QFile> spoolDevice_;
+    std::unique_ptr<QPdfWriter> document_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<QtCanvas> canvas_;
 };

@@ -7,19 +7,15 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "tests/support/run_command.h"
+#include "tests/app/cli_runner.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
 namespace {
 
+using testing::CliRun;
+using testing::RunCli;
 using testing::TempDir;
-
-using CliRun = testing::CommandResult;
-
-CliRun RunCli(const std::string& arguments) {
-    return testing::RunCommand(std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli " + arguments);
-}
 
 TEST(QuillonCli, ConvertsAFile) {
     TempDir dir;

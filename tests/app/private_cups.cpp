@@ -16,6 +16,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/temp_dir.h"
+
 namespace quillon::testing {
 
 namespace fs = std::filesystem;
@@ -44,6 +46,12 @@ int Listen(int& port) {
 }
 
 }  // namespace
+
+CommandResult RunCommand(const std::string& command) {
+    CommandResult result;
+    result.output = CommandOutput(command + " 2>&1", &result.status);
+    return result;
+}
 
 int FreePort() {
     int port = 0;

@@ -14,9 +14,16 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/run_command.h"
 
 namespace quillon::testing {
+
+struct CommandResult {
+    int status = -1;     // exit status, or -1 when the command did not exit
+    std::string output;  // standard output and standard error
+};
+
+// Runs a shell command and collects what it writes.
+CommandResult RunCommand(const std::string& command);
 
 // A loopback port that nothing listens on right now.
 int FreePort();
