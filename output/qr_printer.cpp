@@ -1,12 +1,15 @@
 #include "output/qr_printer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
+#include "output/qr_page_export.h"
 #include "output/qr_page_list.h"
 #include "output/qr_preview_interface.h"
 #include "output/qr_stream.h"
+#include "platform/core/cp1251.h"
 #include "platform/core/emf_recorder.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
@@ -108,6 +111,8 @@ struct TQRPrinter::Impl {
     std::int32_t unprintableLeft = 0;
     std::int32_t unprintableTop = 0;
     std::string title;
+    std::string documentName;
+    std::string loadedFile;  // the report file the pages are read from
     bool cancelRequested = false;
 
     std::unique_ptr<EmfRecordingCanvas> recording;  // the page being recorded
@@ -132,6 +137,40 @@ struct TQRPrinter::Impl {
         if (TQRPrinterClient* target = progressTarget.Get()) {
             Platform().messages->Post(*target, {id, wParam, 0});
         }
+    }
+
+    // Shows the progress window of a replay and makes it the progress target; returns the
+    // target it replaced.
+    TQRPrinterClient* OpenReplayProgress() {
+        TQRPrinterClient* const previous = progressTarget.Get();
+        progressWindow = CreateProgressWindow(self);
+        if (progressWindow) {
+            progressWindow->ShowProgress();
+            progressTarget.Set(progressWindow.get());
+        }
+        return previous;
+    }
+
+    // Lets the last percentage reach the window, hides it and puts `previous` back. False
+    // when the printer was destroyed meanwhile (`d` is then gone).
+    static bool CloseReplayProgress(const std::weak_ptr<int>& alive, Impl& d,
+                                    TQRPrinterClient* previous) {
+        Platform().messages->ProcessMessages();
+        if (alive.expired()) return false;
+        if (d.progressWindow) d.progressWindow->HideProgress();
+        d.progressTarget.Set(previous);
+        return true;
+    }
+
+    // The document's title for the printer and for files, UTF-8: the report's title, else
+    // the name of what the pages were made from.
+    std::string DocumentTitle() const { return title.empty() ? documentName : Cp1251ToUtf8(title); }
+
+    void ReplayProgress(std::int32_t page, std::int32_t first, std::int32_t last) {
+        percentDone = RoundHalfEven32(static_cast<long double>(page - first + 1) /
+                                      (last - first + 1) * 100);
+        Post(kMsgProgress, percentDone);
+        currentPage = page;
     }
 
     bool InRange(std::int32_t page) const {
@@ -168,7 +207,7 @@ struct TQRPrinter::Impl {
             return;
         }
         if (!device->Printing()) {
-            device->SetTitle(title);
+            device->SetTitle(DocumentTitle());
             device->BeginDoc();
             documentOnDevice = true;
         }
@@ -382,6 +421,7 @@ void TQRPrinter::Reset() {
     ++d.run;
     d.pageTotal = 0;
     d.currentPage = 0;
+    d.loadedFile.clear();
     d.state = TQRPrinterState::prsReady;
 }
 
@@ -589,6 +629,12 @@ const std::string& TQRPrinter::Title() const {
 void TQRPrinter::SetTitle(const std::string& title) {
     impl_->title = title;
 }
+const std::string& TQRPrinter::DocumentName() const {
+    return impl_->documentName;
+}
+void TQRPrinter::SetDocumentName(const std::string& name) {
+    impl_->documentName = name;
+}
 void TQRPrinter::SetCompression(bool compression) {
     impl_->pageList.SetCompression(compression);
 }
@@ -631,6 +677,9 @@ void TQRPrinter::Load(const std::string& fileName) {
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     d.pagesFinal = true;
+    d.loadedFile = fileName;
+    const auto slash = fileName.find_last_of('/');
+    d.documentName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
 void TQRPrinter::Preview() {
@@ -665,29 +714,17 @@ void TQRPrinter::Print() {
             if (!life.expired()) flag = false;
         }
     } replayFlag{d.life, d.replaying};
-    d.device->SetTitle(d.title);
+    d.device->SetTitle(d.DocumentTitle());
     if (d.device->Printing()) d.device->Abort();
     d.documentOnDevice = false;
     d.settings.WriteToDevice();
     d.device->BeginDoc();
     d.documentOnDevice = true;
 
-    TQRPrinterClient* const previousTarget = d.progressTarget.Get();
-    d.progressWindow = CreateProgressWindow(*this);
-    if (d.progressWindow) {
-        d.progressWindow->ShowProgress();
-        d.progressTarget.Set(d.progressWindow.get());
-    }
+    TQRPrinterClient* const previousTarget = d.OpenReplayProgress();
     const std::weak_ptr<int> life = d.life;
     MessageQueue& messages = *Platform().messages;
-    const auto finish = [&] {
-        // Lets the last percentage reach the window before it hides.
-        messages.ProcessMessages();
-        if (life.expired()) return false;
-        if (d.progressWindow) d.progressWindow->HideProgress();
-        d.progressTarget.Set(previousTarget);
-        return true;
-    };
+    const auto finish = [&] { return Impl::CloseReplayProgress(life, d, previousTarget); };
     try {
         for (std::int32_t page = first; page <= last; ++page) {
             messages.ProcessMessages();
@@ -696,10 +733,7 @@ void TQRPrinter::Print() {
                 d.AbortDeviceDocument();
                 break;
             }
-            d.percentDone = RoundHalfEven32(static_cast<long double>(page - first + 1) /
-                                            (last - first + 1) * 100);
-            d.Post(kMsgProgress, d.percentDone);
-            d.currentPage = page;
+            d.ReplayProgress(page, first, last);
             if (const std::unique_ptr<PagePicture> picture = PageImage(page)) {
                 d.device->PageCanvas().DrawPicture(
                     *picture, Rect{0, 0, d.device->PageWidth(), d.device->PageHeight()});
@@ -718,6 +752,58 @@ void TQRPrinter::Print() {
     }
     if (!finish()) return;
     d.EndDeviceDocument();
+}
+
+void TQRPrinter::ExportPages(TQRPageExport& target, std::int32_t first, std::int32_t last) {
+    Impl& d = *impl_;
+    if (d.state != TQRPrinterState::prsFinished || d.replaying) return;
+    first = std::max(first, 1);
+    last = last > 0 ? std::min(last, d.pageTotal) : d.pageTotal;
+
+    d.cancelRequested = false;
+    d.replaying = true;
+    const std::weak_ptr<int> life = d.life;
+    struct ReplayFlag {
+        std::weak_ptr<int> life;
+        bool& flag;
+        ~ReplayFlag() {
+            if (!life.expired()) flag = false;
+        }
+    } replayFlag{d.life, d.replaying};
+
+    std::vector<std::string> inUse;
+    if (!d.loadedFile.empty()) inUse.push_back(d.loadedFile);
+    target.Begin(d.DocumentTitle(), inUse);
+    TQRPrinterClient* const previousTarget = d.OpenReplayProgress();
+    MessageQueue& messages = *Platform().messages;
+    bool complete = true;
+    try {
+        for (std::int32_t page = first; page <= last; ++page) {
+            messages.ProcessMessages();
+            if (life.expired() || d.cancelRequested) {
+                complete = false;
+                break;
+            }
+            d.ReplayProgress(page, first, last);
+            const std::unique_ptr<PagePicture> picture = PageImage(page);
+            if (!picture) continue;
+            int width = PaperWidth();
+            int length = PaperLength();
+            if (width <= 0 || length <= 0) {
+                // A paper the settings do not know: the recorded page's own size.
+                width = picture->Width() * 254 / kScreenPixelsPerInch;
+                length = picture->Height() * 254 / kScreenPixelsPerInch;
+            }
+            target.Page(*picture, width, length);
+        }
+        if (complete) target.End();
+    } catch (...) {
+        target.Abandon();
+        if (!life.expired()) Impl::CloseReplayProgress(life, d, previousTarget);
+        throw;
+    }
+    if (!complete) target.Abandon();
+    if (!life.expired()) Impl::CloseReplayProgress(life, d, previousTarget);
 }
 
 TPrinterSettings& TQRPrinter::Settings() {

@@ -23,6 +23,7 @@ namespace quillon {
 
 class PrinterDevice;
 class TQRExportFilter;
+class TQRPageExport;
 class TQRPageList;
 
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
@@ -150,6 +151,10 @@ public:
     void SetLastPage(std::int32_t page);
     const std::string& Title() const;
     void SetTitle(const std::string& title);
+    // What a document of these pages is called when there is no title: the input file of
+    // the program's report, the file of a loaded report (file-system bytes, usually UTF-8).
+    const std::string& DocumentName() const;
+    void SetDocumentName(const std::string& name);
     void SetCompression(bool compression);
     // Generation progress in percent, posted (U) to the progress target.
     void Progress(int percent);
@@ -170,6 +175,10 @@ public:
     // Replays the recorded pages on the printer, or asks the report to print again. Ignored
     // while a replay is running.
     void Print();
+    // Replays pages `first`..`last` (clamped; 0 for the last page) into a document of
+    // recorded pages, with the progress window; the cancel button abandons the document.
+    // Only when the pages are complete (prsFinished) and no replay is running.
+    void ExportPages(TQRPageExport& target, std::int32_t first = 1, std::int32_t last = 0);
 
     TPrinterSettings& Settings();
     const TPrinterSettings& Settings() const;

@@ -6,10 +6,10 @@
 
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
+#include "output/pdf_page_export.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
-#include "platform/qt/qt_pdf_document.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
 
@@ -47,24 +47,11 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replays the recorded pages onto the pages of a PDF file, each stretched over its sheet.
+// Replays the recorded pages into a PDF file, which never replaces the input.
 void WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
-    int width = printer.PaperWidth();
-    int length = printer.PaperLength();
-    if (width <= 0 || length <= 0) {
-        // A paper size the printer settings do not know: take the recorded page's own size.
-        const auto first = printer.PageImage(range.first);
-        width = first->Width() * 254 / kScreenPixelsPerInch;
-        length = first->Height() * 254 / kScreenPixelsPerInch;
-    }
-    QtPdfDocument pdf(job.target, width, length, BaseName(job.input));
-    for (int page = range.first; page <= range.last; ++page) {
-        const auto picture = printer.PageImage(page);
-        Canvas& canvas = pdf.NewPage();
-        if (picture) picture->Play(canvas, pdf.PageRect());
-    }
-    pdf.Finish();
+    PdfPageExport pdf(job.target, {job.input});
+    printer.ExportPages(pdf, range.first, range.last);
 }
 
 void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
@@ -123,6 +110,7 @@ int RunPrint(const PrintJob& job) {
 
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();
+    printer.SetDocumentName(BaseName(job.input));
     report.GenerateReport();
     Deliver(printer, job);
     const int pages = printer.PageTotal();

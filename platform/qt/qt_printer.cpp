@@ -2,15 +2,18 @@
 
 #include <cups/cups.h>
 
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/core/rounding.h"
 #include "platform/qt/paper_codes.h"
-#include "platform/qt/qt_canvas.h"
+#include "pdf/pdf_document.h"
 
 namespace quillon {
 
@@ -49,6 +52,43 @@ std::string Decimal(double value) {
 }
 
 }  // namespace
+
+// The spool file a document is written to; every write is checked.
+class SpoolFile : public PdfSink {
+public:
+    explicit SpoolFile(const std::string& path)
+        : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) {
+        if (fd_ < 0) throw EPrinterError("Cannot create the spool file: " + std::string(std::strerror(errno)));
+    }
+    ~SpoolFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+
+    void Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t written = ::write(fd_, data, size);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) Fail();
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+    }
+    void Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) Fail();
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    [[noreturn]] static void Fail() {
+        throw EPrinterError("Cannot write the spool file: " + std::string(std::strerror(errno)));
+    }
+    std::string path_;
+    int fd_;
+};
 
 QtPrinterDevice::QtPrinterDevice() {
     Printers();
@@ -299,7 +339,7 @@ int QtPrinterDevice::PageHeight() {
 }
 
 void QtPrinterDevice::CheckNotPrinting() const {
-    if (painter_) throw EPrinterError("Printing in progress");
+    if (document_) throw EPrinterError("Printing in progress");
 }
 
 void QtPrinterDevice::CheckAvailable() const {
@@ -324,42 +364,42 @@ void QtPrinterDevice::BeginDoc() {
         spool_.reset();
         throw EPrinterError("Cannot create the spool file for printer \"" + name_ + "\": " + why);
     }
-    document_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    document_->setOutputFormat(QPrinter::PdfFormat);
-    document_->setOutputFileName(spool_->filePath(QStringLiteral("document.pdf")));
-    document_->setResolution(kResolution);
-    document_->setFullPage(false);
-    document_->setPageLayout(layout_);
-    document_->setDocName(ToQString(title_));
-    document_->setCreator(QStringLiteral("Quillon"));
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(document_.get())) {
+    try {
+        spoolFile_ = std::make_unique<SpoolFile>(
+            spool_->filePath(QStringLiteral("document.pdf")).toLocal8Bit().toStdString());
+        PdfDocument::Properties properties;
+        properties.title = title_;
+        document_ = std::make_unique<PdfDocument>(*spoolFile_, properties);
+        StartPage();
+    } catch (...) {
         CloseDocument();
-        throw EPrinterError("Cannot begin a document on printer \"" + name_ + "\"");
+        spool_.reset();
+        throw;
     }
-    canvas_ = std::make_unique<QtCanvas>(*painter_, Caps());
+}
+
+void QtPrinterDevice::StartPage() {
+    const QRectF paper = layout_.fullRect(QPageLayout::Point);
+    document_->NewPage(paper.width(), paper.height(), Caps());
 }
 
 void QtPrinterDevice::NewPage() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
-    if (!document_->newPage())
-        throw EPrinterError("Cannot start a new page on printer \"" + name_ + "\"");
+    StartPage();
 }
 
 bool QtPrinterDevice::Printing() {
-    return painter_ != nullptr;
+    return document_ != nullptr;
 }
 
 Canvas& QtPrinterDevice::PageCanvas() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
-    return *canvas_;
+    return document_->PageCanvas();
 }
 
 void QtPrinterDevice::CloseDocument() {
-    canvas_.reset();
-    if (painter_ && painter_->isActive()) painter_->end();
-    painter_.reset();
     document_.reset();
+    spoolFile_.reset();
 }
 
 void QtPrinterDevice::Abort() {
@@ -406,7 +446,14 @@ std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() c
 
 void QtPrinterDevice::EndDoc() {
     if (!Printing()) return;
-    const QString file = document_->outputFileName();
+    const std::string file = spoolFile_->Path();
+    try {
+        document_->Finish();
+        spoolFile_->Close();
+    } catch (...) {
+        Abort();
+        throw;
+    }
     CloseDocument();
     const auto jobOptions = JobOptions();
     cups_option_t* options = nullptr;
@@ -414,7 +461,7 @@ void QtPrinterDevice::EndDoc() {
     for (const auto& [name, value] : jobOptions) {
         count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     }
-    const int job = cupsPrintFile(name_.c_str(), file.toLocal8Bit().constData(),
+    const int job = cupsPrintFile(name_.c_str(), file.c_str(),
                                   title_.empty() ? "Quillon" : title_.c_str(), count, options);
     cupsFreeOptions(count, options);
     spool_.reset();

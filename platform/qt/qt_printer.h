@@ -10,16 +10,16 @@
 #include "platform/core/printer.h"
 #include "platform/qt/cups_input_slots.h"
 
-class QPainter;
-class QPrinter;
 class QTemporaryDir;
 
 namespace quillon {
 
-class QtCanvas;
+class PdfDocument;
+class SpoolFile;
 
 // A printer object over Qt's printer support and CUPS. A document is drawn at 1200 dots per
-// inch into a PDF spool file of its own and handed to the CUPS queue only when it ends, with
+// inch into a PDF spool file of its own (the program's PDF writer, so the queue gets the same
+// text and fonts as a saved PDF) and handed to the CUPS queue only when it ends, with
 // the settings record turned into job options; an aborted document is deleted unsent. Printer
 // names that CUPS does not know are errors, never a silent PDF file (which is what a QPrinter
 // does with them). Without a scheduler there are simply no printers.
@@ -68,6 +68,7 @@ private:
     void CheckNotPrinting() const;
     void CheckAvailable() const;
     void CloseDocument();
+    void StartPage();
     std::vector<std::pair<std::string, std::string>> JobOptions() const;
 
     std::vector<std::string> printers_;
@@ -80,9 +81,8 @@ private:
     std::string title_;
 
     std::unique_ptr<QTemporaryDir> spool_;
-    std::unique_ptr<QPrinter> document_;
-    std::unique_ptr<QPainter> painter_;
-    std::unique_ptr<QtCanvas> canvas_;
+    std::unique_ptr<SpoolFile> spoolFile_;
+    std::unique_ptr<PdfDocument> document_;
 };
 
 class QtPrinterSystem : public PrinterSystem {

@@ -1,0 +1,68 @@
+#include "platform/qt/qt_glyph_source.h"
+
+#include <QByteArray>
+
+#include <stdexcept>
+
+#include "platform/core/services.h"
+#include "platform/qt/qt_font_face.h"
+
+namespace quillon {
+
+class QtGlyphSource::RawFontProgram : public FontProgram {
+public:
+    explicit RawFontProgram(const QRawFont& raw) : raw_(raw) {}
+
+    std::string Table(std::uint32_t tag) const override {
+        const char name[5] = {static_cast<char>(tag >> 24), static_cast<char>(tag >> 16),
+                              static_cast<char>(tag >> 8), static_cast<char>(tag), '\0'};
+        const QByteArray bytes = raw_.fontTable(name);
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+
+    // Same file: the same family, style and table of glyph outlines.
+    bool Same(const QRawFont& raw) const {
+        return raw_.familyName() == raw.familyName() && raw_.styleName() == raw.styleName() &&
+               raw_.weight() == raw.weight() && raw_.style() == raw.style();
+    }
+
+private:
+    QRawFont raw_;
+};
+
+QtGlyphSource::QtGlyphSource() = default;
+QtGlyphSource::~QtGlyphSource() = default;
+
+void QtGlyphSource::Glyphs(const FontSpec& font, std::u16string_view text,
+                           std::vector<SourceGlyph>& out) {
+    FontFace& face = FaceFor(font, kScreenPixelsPerInch);
+    const std::vector<PlacedGlyph> placed = face.Glyphs(text);
+    std::vector<int>& programs = faces_[&face];
+    out.resize(placed.size());
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const PlacedGlyph& p = placed[i];
+        const auto index = static_cast<std::size_t>(p.font);
+        while (programs.size() <= index) {
+            const QRawFont& raw = face.RawFont(static_cast<int>(programs.size()));
+            programs.push_back(raw.isValid() ? ProgramOf(raw) : -1);
+        }
+        out[i] = {programs[index], p.glyph, p.drawn};
+    }
+}
+
+int QtGlyphSource::ProgramOf(const QRawFont& raw) {
+    for (std::size_t i = 0; i < programs_.size(); ++i) {
+        if (programs_[i]->Same(raw)) return static_cast<int>(i);
+    }
+    programs_.push_back(std::make_unique<RawFontProgram>(raw));
+    return static_cast<int>(programs_.size() - 1);
+}
+
+const FontProgram& QtGlyphSource::Program(int program) {
+    if (program < 0 || static_cast<std::size_t>(program) >= programs_.size()) {
+        throw std::out_of_range("No such font program");
+    }
+    return *programs_[static_cast<std::size_t>(program)];
+}
+
+}  // namespace quillon
