@@ -341,7 +341,10 @@ void TMainForm::PrintButtonClick() {
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
     {
-        DosTextReader reader(FileSystemName(InputFileEdit->text()));
+        const std::string input = FileSystemName(InputFileEdit->text());
+        DosTextReader reader(input);
+        // Saved PDFs and print jobs are called after the input file.
+        Report1().SetDocumentName(input.substr(input.find_last_of('/') + 1));
         Line line;
         while (reader.ReadLine(line)) memo.AddLine(NormaliseForPrint(line));
     }

@@ -14,6 +14,8 @@
 #include "platform/core/rounding.h"
 #include "platform/qt/paper_codes.h"
 #include "pdf/pdf_document.h"
+#include "platform/qt/qt_glyph_source.h"
+#include "platform/qt/qt_text_measurer.h"
 
 namespace quillon {
 
@@ -369,7 +371,9 @@ void QtPrinterDevice::BeginDoc() {
             spool_->filePath(QStringLiteral("document.pdf")).toLocal8Bit().toStdString());
         PdfDocument::Properties properties;
         properties.title = title_;
-        document_ = std::make_unique<PdfDocument>(*spoolFile_, properties);
+        if (!glyphs_) glyphs_ = std::make_unique<QtGlyphSource>();
+        if (!measurer_) measurer_ = std::make_unique<QtTextMeasurer>();
+        document_ = std::make_unique<PdfDocument>(*spoolFile_, *glyphs_, *measurer_, properties);
         StartPage();
     } catch (...) {
         CloseDocument();

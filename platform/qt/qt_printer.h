@@ -15,6 +15,8 @@ class QTemporaryDir;
 namespace quillon {
 
 class PdfDocument;
+class QtGlyphSource;
+class QtTextMeasurer;
 class SpoolFile;
 
 // A printer object over Qt's printer support and CUPS. A document is drawn at 1200 dots per
@@ -82,6 +84,9 @@ private:
 
     std::unique_ptr<QTemporaryDir> spool_;
     std::unique_ptr<SpoolFile> spoolFile_;
+    // The printer draws with the Qt fonts whatever services are installed.
+    std::unique_ptr<QtGlyphSource> glyphs_;
+    std::unique_ptr<QtTextMeasurer> measurer_;
     std::unique_ptr<PdfDocument> document_;
 };
 

@@ -36,6 +36,7 @@
 #include "preview/widgets/preview_icons.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/report_link.h"
+#include "output/qr_page_export.h"
 #include "report/export_filter_library.h"
 
 namespace quillon {
@@ -549,10 +550,17 @@ void TQRStandardPreview::SaveClick() {
         // An export filter: the report generates its pages into it.
         const std::vector<TQRExportFilterEntry>& filters = QRExportFilterLibrary().Filters();
         const auto entry = static_cast<std::size_t>(choice->filterIndex - 2);
-        if (entry >= filters.size() || !printer->OnExport) return;
+        if (entry >= filters.size()) return;
         const std::unique_ptr<TQRExportFilter> filter = filters[entry].create(choice->fileName);
-        const auto exportRun = printer->OnExport;
-        if (filter) exportRun(*filter);
+        if (!filter) return;
+        if (printer->OnExport) {
+            const auto exportRun = printer->OnExport;
+            exportRun(*filter);
+        } else if (TQRPageExport* pages = filter->PageExport()) {
+            // A loaded report has no run to export, but its pages go to a page filter as
+            // they are.
+            printer->ExportPages(*pages);
+        }
     });
 }
 
