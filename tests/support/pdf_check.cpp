@@ -43,6 +43,10 @@ std::string Field(const std::string& info, const std::string& key) {
 
 }  // namespace
 
+std::string CommandOutput(const std::string& command) {
+    return Run(command).out;
+}
+
 PdfFacts InspectPdf(const std::string& path) {
     PdfFacts facts;
     const std::string file = Quoted(path);
