@@ -198,6 +198,7 @@ void TCustomRozerEdedid::RunBody(bool composite) {
         } else {
             ApplyPrinterSettings(printer);
             printer.SetTitle(reportTitle_);
+            printer.SetDocumentName(documentName_);
             printer.SetCompression(options_.Contains(TRozerEdedidOption::Compression));
             printer.BeginDocument();
             documentBegun = true;

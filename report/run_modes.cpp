@@ -47,7 +47,6 @@ const PrintDialogRunner& RegisteredPrintDialog() {
 std::unique_ptr<TQRPrinter> TCustomRozerEdedid::NewRunPrinter() {
     if (!available_) return nullptr;
     auto printer = std::make_unique<TQRPrinter>(this);
-    printer->SetDocumentName(documentName_);
     if (printer_ != nullptr) printer->SetProgressTarget(printer_->ProgressTarget());
     printer->OnAfterPreview = [this] {
         if (AfterPreview) AfterPreview(*this);

@@ -107,10 +107,10 @@ int RunPrint(const PrintJob& job) {
     }
     if (job.output == PrintOutput::kPrinter) report.PrinterSettings().PrinterIndex = PrinterIndexOf(job.target);
     program.Memo().SetLines(std::move(lines));
+    report.SetDocumentName(BaseName(job.input));
 
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();
-    printer.SetDocumentName(BaseName(job.input));
     report.GenerateReport();
     Deliver(printer, job);
     const int pages = printer.PageTotal();
