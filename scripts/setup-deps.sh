@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcups2-dev
+  libharfbuzz-dev libdeflate-dev
   fonts-liberation2 fonts-liberation fonts-wine
-  xvfb xauth cups printer-driver-cups-pdf poppler-utils imagemagick emf2svg
+  xvfb xauth cups printer-driver-cups-pdf poppler-utils qpdf imagemagick emf2svg
   clang libclang-rt-14-dev
   enscript paps
 )
