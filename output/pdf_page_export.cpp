@@ -31,7 +31,8 @@ void PdfPageExport::Page(const PagePicture& picture, int paperWidth, int paperLe
     caps.dpiX = caps.dpiY = kScreenPixelsPerInch;
     caps.physicalWidth = picture.Width();
     caps.physicalHeight = picture.Height();
-    Canvas& canvas = document_->NewPage(PointsOfTenths(paperWidth), PointsOfTenths(paperLength), caps);
+    Canvas& canvas =
+        document_->NewPage(PointsOfTenths(paperWidth), PointsOfTenths(paperLength), caps);
     picture.Play(canvas, Rect{0, 0, picture.Width(), picture.Height()});
 }
 

@@ -15,13 +15,14 @@ struct HbDeleter {
 };
 using Blob = std::unique_ptr<hb_blob_t, HbDeleter<hb_blob_t, hb_blob_destroy>>;
 using Face = std::unique_ptr<hb_face_t, HbDeleter<hb_face_t, hb_face_destroy>>;
-using Input = std::unique_ptr<hb_subset_input_t, HbDeleter<hb_subset_input_t, hb_subset_input_destroy>>;
+using Input =
+    std::unique_ptr<hb_subset_input_t, HbDeleter<hb_subset_input_t, hb_subset_input_destroy>>;
 using Plan = std::unique_ptr<hb_subset_plan_t, HbDeleter<hb_subset_plan_t, hb_subset_plan_destroy>>;
 
 }  // namespace
 
-bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyphs,
-                bool keepNumbers, FontSubset& subset) {
+bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyphs, bool keepNumbers,
+                FontSubset& subset) {
     const Blob blob(hb_blob_create_or_fail(font.data(), static_cast<unsigned>(font.size()),
                                            HB_MEMORY_MODE_READONLY, nullptr, nullptr));
     if (!blob) return false;
@@ -33,8 +34,7 @@ bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyph
     for (const std::uint32_t glyph : glyphs) hb_set_add(wanted, glyph);
     // The PDF addresses glyphs by number and brings its own widths and character map: names,
     // character map and layout tables would only add bytes.
-    unsigned flags = HB_SUBSET_FLAGS_NOTDEF_OUTLINE |
-                     HB_SUBSET_FLAGS_DESUBROUTINIZE;
+    unsigned flags = HB_SUBSET_FLAGS_NOTDEF_OUTLINE | HB_SUBSET_FLAGS_DESUBROUTINIZE;
     if (keepNumbers) flags |= HB_SUBSET_FLAGS_RETAIN_GIDS;
     hb_subset_input_set_flags(input.get(), flags);
     const Plan plan(hb_subset_plan_create_or_fail(face.get(), input.get()));
@@ -43,7 +43,8 @@ bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyph
     subset.newGlyphs.clear();
     for (const std::uint32_t glyph : glyphs) {
         const hb_codepoint_t mapped = hb_map_get(mapping, glyph);
-        subset.newGlyphs.push_back(mapped == HB_MAP_VALUE_INVALID ? 0 : static_cast<std::uint16_t>(mapped));
+        subset.newGlyphs.push_back(
+            mapped == HB_MAP_VALUE_INVALID ? 0 : static_cast<std::uint16_t>(mapped));
     }
     const Face result(hb_subset_plan_execute_or_fail(plan.get()));
     if (!result) return false;

@@ -16,7 +16,7 @@ struct FontSubset {
 // Subsets the TrueType or OpenType font file `font` to `glyphs` (glyph 0 is always kept;
 // glyphs that composite glyphs are built from come along). The kept glyphs are renumbered
 // from 0 unless `keepNumbers`. False when the font cannot be read.
-bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyphs,
-                bool keepNumbers, FontSubset& subset);
+bool SubsetFont(const std::string& font, const std::vector<std::uint32_t>& glyphs, bool keepNumbers,
+                FontSubset& subset);
 
 }  // namespace quillon

@@ -37,23 +37,26 @@ void AppendColor(std::string& out, Color color) {
     AppendReal(out, BlueOf(color) / 255.0, 3);
 }
 
-// A glyph number as the two bytes of a literal string, escaped where the syntax needs it.
-void AppendGlyph(std::string& out, std::uint32_t glyph) {
-    for (const auto byte : {static_cast<unsigned char>(glyph >> 8), static_cast<unsigned char>(glyph & 0xFF)}) {
-        switch (byte) {
-            case '(':
-            case ')':
-            case '\\':
-                out += '\\';
-                out += static_cast<char>(byte);
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += static_cast<char>(byte);
-        }
+void AppendByte(std::string& out, unsigned char byte) {
+    switch (byte) {
+        case '(':
+        case ')':
+        case '\\':
+            out += '\\';
+            out += static_cast<char>(byte);
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += static_cast<char>(byte);
     }
+}
+
+// A character code (two bytes or one) in a literal string, escaped where the syntax needs it.
+void AppendCode(std::string& out, std::uint32_t code, bool twoBytes) {
+    if (twoBytes) AppendByte(out, static_cast<unsigned char>(code >> 8));
+    AppendByte(out, static_cast<unsigned char>(code & 0xFF));
 }
 
 char32_t CharacterAt(std::u16string_view text, std::size_t i) {
@@ -180,29 +183,34 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
         std::size_t i = 0;
         while (i < count) {
             const SourceGlyph first = glyphRun_[i];
-            if (!first.drawn || first.program < 0 || !fonts_.Get(first.program).embeddable) {
+            if (!first.drawn || first.program < 0) {
                 ++i;
                 continue;
             }
             PdfFonts::Font& font = fonts_.Get(first.program);
+            const PdfFonts::Placement start = fonts_.Place(font, first.glyph, CharacterAt(text, i));
+            if (!start.drawable) {
+                ++i;
+                continue;
+            }
             if (decorated < 0) decorated = first.program;
             if (!open) {
                 content_ += "BT\n";
                 open = true;
                 SetFill(font_.color);
             }
-            if (written_.font != font.resource || written_.fontSize != size) {
-                written_.font = font.resource;
+            if (written_.font != start.resource || written_.fontSize != size) {
+                written_.font = start.resource;
                 written_.fontSize = size;
                 content_ += "/F";
-                AppendInt(content_, font.resource);
+                AppendInt(content_, start.resource);
                 content_ += ' ';
                 AppendReal(content_, size, 3);
                 content_ += " Tf\n";
             }
             // Character spacing takes up the difference between the measured advance and the
             // font's own, so that a fixed-pitch line needs no adjustment per glyph.
-            double spacing = std::round((adv[i] - font.Width(first.glyph) * size / 1000) * 1000) / 1000;
+            const double spacing = std::round((adv[i] - start.width * size / 1000) * 1000) / 1000;
             if (written_.charSpacing != spacing) {
                 written_.charSpacing = spacing;
                 AppendReal(content_, spacing, 3);
@@ -213,6 +221,8 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
             Coordinates({static_cast<double>(left + origin), static_cast<double>(baseline)});
             content_ += "Tm\n";
 
+            // One string of the glyphs of this font, with a number wherever a glyph would not
+            // start at its own offset.
             std::string& shown = shown_;
             shown.clear();
             bool adjusted = false;
@@ -223,6 +233,10 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
                 const SourceGlyph g = glyphRun_[k];
                 if (!g.drawn || g.program < 0) continue;
                 if (g.program != first.program) break;
+                const PdfFonts::Placement placed =
+                    k == i ? start : fonts_.Place(font, g.glyph, CharacterAt(text, k));
+                if (!placed.drawable) continue;
+                if (placed.resource != start.resource) break;
                 const double gap = (offsets[k] - origin) - pen;
                 if (std::fabs(gap) > 0.005) {
                     const double number = std::round(-gap * 1000 / size * 100) / 100;
@@ -236,9 +250,8 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
                 }
                 if (!inString) shown += '(';
                 inString = true;
-                AppendGlyph(shown, g.glyph);
-                font.Use(g.glyph, CharacterAt(text, k));
-                pen += font.Width(g.glyph) * size / 1000 + spacing;
+                AppendCode(shown, placed.code, placed.twoBytes);
+                pen += placed.width * size / 1000 + spacing;
             }
             if (inString) shown += ')';
             if (adjusted) {
@@ -260,8 +273,10 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
             const double t = std::max(1.0, thickness * scale);
             FillArea(left, baseline - position * scale - t / 2, width, t, font_.color);
         };
-        if ((font_.style & kFontUnderline) != 0) line(info.underlinePosition, info.underlineThickness);
-        if ((font_.style & kFontStrikeOut) != 0) line(info.strikeoutPosition, info.strikeoutThickness);
+        if ((font_.style & kFontUnderline) != 0)
+            line(info.underlinePosition, info.underlineThickness);
+        if ((font_.style & kFontStrikeOut) != 0)
+            line(info.strikeoutPosition, info.strikeoutThickness);
     }
     if (clip) {
         content_ += "Q\n";
@@ -347,7 +362,8 @@ void PdfCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int c
     double width = rect.Width() - 1;
     double height = rect.Height() - 1;
     if (stroke) {
-        const double inset = pen_.width > 1 && pen_.style == PenStyle::psInsideFrame ? pen_.width / 2.0 : 0.5;
+        const double inset =
+            pen_.width > 1 && pen_.style == PenStyle::psInsideFrame ? pen_.width / 2.0 : 0.5;
         left = rect.left + inset;
         top = rect.top + inset;
         width = rect.Width() - 2 * inset;

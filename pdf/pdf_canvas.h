@@ -37,8 +37,8 @@ public:
     unsigned TextAlign() const override { return align_; }
     void SetBackgroundTransparent(bool transparent) override { transparent_ = transparent; }
     void SetBackgroundColor(Color color) override { background_ = color; }
-    void TextOutW(int x, int y, std::u16string_view text, const int* advances,
-                  unsigned options = 0, const Rect* rect = nullptr) override;
+    void TextOutW(int x, int y, std::u16string_view text, const int* advances, unsigned options = 0,
+                  const Rect* rect = nullptr) override;
     void SetClipRect(const Rect& rect) override;
     void RemoveClip() override;
     void SetPen(const Pen& pen) override { pen_ = pen; }

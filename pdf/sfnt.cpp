@@ -10,9 +10,7 @@ namespace {
 class TableReader {
 public:
     explicit TableReader(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool Has(std::size_t offset, std::size_t size) const {
-        return offset + size <= bytes_.size();
-    }
+    bool Has(std::size_t offset, std::size_t size) const { return offset + size <= bytes_.size(); }
     std::uint16_t U16(std::size_t offset) const {
         if (!Has(offset, 2)) return 0;
         return static_cast<std::uint16_t>((Byte(offset) << 8) | Byte(offset + 1));
@@ -105,7 +103,8 @@ SfntInfo ReadSfntInfo(const FontProgram& font) {
     const TableReader maxp(font.Table(FontTag('m', 'a', 'x', 'p')));
     info.trueType = head.Has(0, 54) && !font.Table(FontTag('g', 'l', 'y', 'f')).empty() &&
                     !font.Table(FontTag('l', 'o', 'c', 'a')).empty();
-    info.cff = !info.trueType && head.Has(0, 54) && !font.Table(FontTag('C', 'F', 'F', ' ')).empty();
+    info.cff =
+        !info.trueType && head.Has(0, 54) && !font.Table(FontTag('C', 'F', 'F', ' ')).empty();
     if (head.Has(0, 54)) {
         const int upem = head.U16(18);
         info.unitsPerEm = upem >= 16 && upem <= 16384 ? upem : 1000;
@@ -121,7 +120,8 @@ SfntInfo ReadSfntInfo(const FontProgram& font) {
         info.descent = hhea.S16(6);
         const std::size_t metrics = hhea.U16(34);
         const TableReader hmtx(font.Table(FontTag('h', 'm', 't', 'x')));
-        const std::size_t count = std::max<std::size_t>(metrics, static_cast<std::size_t>(info.glyphCount));
+        const std::size_t count =
+            std::max<std::size_t>(metrics, static_cast<std::size_t>(info.glyphCount));
         for (std::size_t g = 0; g < metrics && hmtx.Has(g * 4, 2); ++g) {
             info.advances.push_back(hmtx.U16(g * 4));
         }
@@ -158,9 +158,11 @@ std::string AssembleFontFile(const FontProgram& font) {
         if (!bytes.empty()) tables.emplace_back(tag, std::move(bytes));
     }
     const auto has = [&](std::uint32_t tag) {
-        return std::any_of(tables.begin(), tables.end(), [&](const auto& t) { return t.first == tag; });
+        return std::any_of(tables.begin(), tables.end(),
+                           [&](const auto& t) { return t.first == tag; });
     };
-    const bool outlines = trueType ? has(FontTag('l', 'o', 'c', 'a')) : has(FontTag('C', 'F', 'F', ' '));
+    const bool outlines =
+        trueType ? has(FontTag('l', 'o', 'c', 'a')) : has(FontTag('C', 'F', 'F', ' '));
     if (!outlines || !has(FontTag('h', 'e', 'a', 'd')) || !has(FontTag('m', 'a', 'x', 'p'))) {
         return {};
     }

@@ -25,7 +25,7 @@ struct SfntInfo {
     int underlineThickness = 0;
     int strikeoutPosition = 0;
     int strikeoutThickness = 0;
-    std::string postScriptName;       // may be empty
+    std::string postScriptName;           // may be empty
     std::vector<std::uint16_t> advances;  // per glyph
     int glyphCount = 0;
 

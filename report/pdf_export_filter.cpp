@@ -16,9 +16,10 @@ void RegisterPdfExportFilter() {
     for (const TQRExportFilterEntry& entry : library.Filters()) {
         if (entry.description == "PDF file") return;
     }
-    library.Add({"PDF file", "pdf", [](const std::string& fileName) -> std::unique_ptr<TQRExportFilter> {
-                     return std::make_unique<TQRPdfExportFilter>(fileName);
-                 }});
+    library.Add(
+        {"PDF file", "pdf", [](const std::string& fileName) -> std::unique_ptr<TQRExportFilter> {
+             return std::make_unique<TQRPdfExportFilter>(fileName);
+         }});
 }
 
 }  // namespace quillon

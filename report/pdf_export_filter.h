@@ -20,7 +20,8 @@ public:
     void Start(const FontSpec&, int, int) override { RefuseRun(); }
     void NewPage() override { RefuseRun(); }
     void Shape(const ExportShape&) override { RefuseRun(); }
-    void Text(long double, long double, const FontSpec&, Color, TAlignment, std::string_view) override {
+    void Text(long double, long double, const FontSpec&, Color, TAlignment,
+              std::string_view) override {
         RefuseRun();
     }
     void EndBand(TQRCustomBand&, long double, int, int) override { RefuseRun(); }

@@ -102,7 +102,8 @@ void Show(const char* what, const Figures& f, long baselineKiB) {
     }
     std::printf("%-34s %6.3f s wall, %6.3f s user+sys, peak %6.1f MB", what, f.wall, f.cpu,
                 f.peakKiB / 1024.0);
-    if (baselineKiB > 0) std::printf(" (%.1f MB above baseline)", (f.peakKiB - baselineKiB) / 1024.0);
+    if (baselineKiB > 0)
+        std::printf(" (%.1f MB above baseline)", (f.peakKiB - baselineKiB) / 1024.0);
     std::printf("\n");
 }
 
@@ -154,9 +155,10 @@ int main(int argc, char** argv) {
     }
     const Figures smallPdf = Best({cli, "print", small, "--pdf", pdf});
     const Figures layout = Best({cli, "print", big, "--qrp", qrp});
-    const Figures paps = Best({"paps", "--font=Courier New 10", "--paper=a4", "--top-margin=28",
-                               "--bottom-margin=28", "--left-margin=28", "--right-margin=28", bigUtf8},
-                              ps);
+    const Figures paps =
+        Best({"paps", "--font=Courier New 10", "--paper=a4", "--top-margin=28",
+              "--bottom-margin=28", "--left-margin=28", "--right-margin=28", bigUtf8},
+             ps);
 
     std::printf("quillon-cli print, fastest of 3 runs each in a fresh process\n");
     Show("1 page to PDF (baseline):", baseline, 0);
@@ -165,8 +167,8 @@ int main(int argc, char** argv) {
     std::printf("%-34s %.1f MB\n", "  PDF size:", pdfBytes / 1048576.0);
     if (smallPdf.wall > 0 && bigPdf.wall > 0) {
         std::printf("%-34s %.2f us at %d lines, %.2f us at %d lines (CPU time less the baseline)\n",
-                    "  cost per line:", (smallPdf.cpu - baseline.cpu) / (lines / 10) * 1e6, lines / 10,
-                    (bigPdf.cpu - baseline.cpu) / lines * 1e6, lines);
+                    "  cost per line:", (smallPdf.cpu - baseline.cpu) / (lines / 10) * 1e6,
+                    lines / 10, (bigPdf.cpu - baseline.cpu) / lines * 1e6, lines);
     }
     Show((std::to_string(lines) + " lines laid out (--qrp):").c_str(), layout, baseline.peakKiB);
     Show("paps, same text -> PostScript:", paps, 0);

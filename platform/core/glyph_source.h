@@ -9,13 +9,28 @@
 
 namespace quillon {
 
-// One font file as a document writer embeds it: its tables, read one at a time.
+// A point of a glyph's outline in thousandths of an em, y up. A curve is three points: two
+// control points and its end.
+struct OutlinePoint {
+    enum class Kind { kMove, kLine, kCurve };
+    Kind kind = Kind::kMove;
+    double x = 0;
+    double y = 0;
+};
+
+// One font file as a document writer embeds it: its tables, read one at a time, and for
+// fonts whose file cannot be embedded (Type 1, for one) the outlines of its glyphs.
 class FontProgram {
 public:
     virtual ~FontProgram() = default;
     // The bytes of the table `tag` (e.g. 'glyf'); empty when the font has no such table, or is
     // not a TrueType/OpenType font at all.
     virtual std::string Table(std::uint32_t tag) const = 0;
+    // The glyph's outline and advance (thousandths of an em); false when there is none.
+    virtual bool Outline(std::uint32_t /*glyph*/, std::vector<OutlinePoint>& /*outline*/,
+                         double& /*advance*/) const {
+        return false;
+    }
 };
 
 // Which font program and glyph draws one UTF-16 code unit. `program` is -1 when nothing

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_glyph_source.h"
 
 #include <QByteArray>
+#include <QPainterPath>
 
 #include <stdexcept>
 
@@ -20,6 +21,30 @@ public:
         return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
 
+    bool Outline(std::uint32_t glyph, std::vector<OutlinePoint>& outline,
+                 double& advance) const override {
+        // At a 1000-pixel em the outline is in thousandths of an em.
+        if (!large_.isValid()) {
+            large_ = raw_;
+            large_.setPixelSize(1000);
+        }
+        if (!large_.isValid()) return false;
+        const quint32 index = glyph;
+        QPointF step;
+        if (!large_.advancesForGlyphIndexes(&index, &step, 1)) return false;
+        advance = step.x();
+        const QPainterPath path = large_.pathForGlyph(glyph);
+        outline.clear();
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            OutlinePoint::Kind kind = OutlinePoint::Kind::kCurve;
+            if (e.isMoveTo()) kind = OutlinePoint::Kind::kMove;
+            if (e.isLineTo()) kind = OutlinePoint::Kind::kLine;
+            outline.push_back({kind, e.x, -e.y});
+        }
+        return true;
+    }
+
     // Same file: the same family, style and table of glyph outlines.
     bool Same(const QRawFont& raw) const {
         return raw_.familyName() == raw.familyName() && raw_.styleName() == raw.styleName() &&
@@ -28,6 +53,7 @@ public:
 
 private:
     QRawFont raw_;
+    mutable QRawFont large_;
 };
 
 QtGlyphSource::QtGlyphSource() = default;

@@ -11,9 +11,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "pdf/pdf_document.h"
 #include "platform/core/rounding.h"
 #include "platform/qt/paper_codes.h"
-#include "pdf/pdf_document.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "platform/qt/qt_text_measurer.h"
 
@@ -60,7 +60,9 @@ class SpoolFile : public PdfSink {
 public:
     explicit SpoolFile(const std::string& path)
         : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) {
-        if (fd_ < 0) throw EPrinterError("Cannot create the spool file: " + std::string(std::strerror(errno)));
+        if (fd_ < 0)
+            throw EPrinterError("Cannot create the spool file: " +
+                                std::string(std::strerror(errno)));
     }
     ~SpoolFile() override {
         if (fd_ >= 0) ::close(fd_);

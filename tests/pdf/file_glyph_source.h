@@ -11,10 +11,11 @@
 namespace quillon::testing {
 
 // Glyphs from one font file through its character map, without fallbacks: a GlyphSource for
-// tests of the PDF writer that run without Qt.
+// tests of the PDF writer that run without Qt. `outlinesOnly` hides the font's tables and
+// offers its outlines only, as a font whose file cannot be embedded does.
 class FileGlyphSource : public GlyphSource {
 public:
-    explicit FileGlyphSource(const std::string& path);
+    explicit FileGlyphSource(const std::string& path, bool outlinesOnly = false);
     ~FileGlyphSource() override;
     FileGlyphSource(const FileGlyphSource&) = delete;
     FileGlyphSource& operator=(const FileGlyphSource&) = delete;
@@ -32,6 +33,7 @@ private:
 };
 
 // A TrueType font every machine of the project has (fonts-liberation2).
-inline constexpr const char* kMonoFontFile = "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf";
+inline constexpr const char* kMonoFontFile =
+    "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf";
 
 }  // namespace quillon::testing

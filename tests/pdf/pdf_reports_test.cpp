@@ -59,8 +59,9 @@ struct Lines {
 Lines SampleLines(int count) {
     Lines lines;
     for (int i = 1; i <= count; ++i) {
-        const std::string utf8 = i % 7 == 0 ? "+----------+--------+ " + std::to_string(i)
-                                            : "Ред " + std::to_string(i) + ": Хляб бял | 12.50 | Сирене";
+        const std::string utf8 = i % 7 == 0
+                                     ? "+----------+--------+ " + std::to_string(i)
+                                     : "Ред " + std::to_string(i) + ": Хляб бял | 12.50 | Сирене";
         lines.utf8.push_back(utf8);
         lines.cp1251.push_back(Utf8ToCp1251(utf8));
     }
@@ -120,7 +121,8 @@ TEST_F(PdfReports, ProgramReportsKeepPagesPaperAndEveryLine) {
 
 // The decompressed content of a PDF, for a look at its drawing operators.
 std::string Content(const std::string& path) {
-    return testing::CommandOutput("qpdf --qdf --object-streams=disable '" + path + "' - 2>/dev/null");
+    return testing::CommandOutput("qpdf --qdf --object-streams=disable '" + path +
+                                  "' - 2>/dev/null");
 }
 
 TEST_F(PdfReports, ADataReportKeepsItsTextFramesAndShapesAsVectors) {
@@ -189,7 +191,8 @@ TEST_F(PdfReports, ACancelOrAFullFileSystemLeavesTheOldFileAndNothingElse) {
     // Cancelled before the first page.
     class CancelFirst : public PdfPageExport {
     public:
-        CancelFirst(std::string name, TQRPrinter& p) : PdfPageExport(std::move(name)), printer_(p) {}
+        CancelFirst(std::string name, TQRPrinter& p)
+            : PdfPageExport(std::move(name)), printer_(p) {}
         void Begin(const std::string& title, const Strings& inUse) override {
             PdfPageExport::Begin(title, inUse);
             printer_.RequestCancel();

@@ -19,6 +19,25 @@
 namespace quillon {
 namespace {
 
+using Strings = std::vector<std::string>;
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    for (const char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 class FileSink : public PdfSink {
 public:
     explicit FileSink(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
@@ -52,7 +71,8 @@ TEST_F(PdfWriter, PagesOfTextAndShapesReadBackWhole) {
         page1.SetBackgroundTransparent(true);
         page1.TextOutW(40, 40, u"Quillon prints: Hello, world", nullptr);
         page1.TextOut(40, 60, "\xC7\xE4\xF0\xE0\xE2\xE5\xE9, \xF1\xE2\xFF\xF2");  // Windows-1251
-        page1.TextOutW(40, 80, u"\u250C\u2500\u2500\u2510 (a) \\ \u2514\u2500\u2500\u2518", nullptr);
+        page1.TextOutW(40, 80, u"\u250C\u2500\u2500\u2510 (a) \\ \u2514\u2500\u2500\u2518",
+                       nullptr);
         page1.SetPen({Rgb(0, 0, 128), 3, PenStyle::psSolid});
         page1.SetBrush({Rgb(255, 255, 0), BrushStyle::bsSolid});
         page1.Rectangle({40, 120, 200, 180});
@@ -81,7 +101,8 @@ TEST_F(PdfWriter, PagesOfTextAndShapesReadBackWhole) {
     EXPECT_EQ(facts.title, "Отчет: проба");
     EXPECT_EQ(facts.creator, "Quillon");
     ASSERT_EQ(facts.fonts.size(), 1u);
-    EXPECT_NE(facts.fonts[0].find("CID TrueType      Identity-H       yes yes yes"), std::string::npos)
+    EXPECT_NE(facts.fonts[0].find("CID TrueType      Identity-H       yes yes yes"),
+              std::string::npos)
         << facts.fonts[0];
     EXPECT_EQ(testing::TextLines(facts.text),
               (std::vector<std::string>{"Quillon prints: Hello, world", "Здравей, свят",
@@ -108,7 +129,8 @@ TEST_F(PdfWriter, EachCharacterStartsWhereTheAdvancesBeforeItEnd) {
     const std::string words = testing::CommandOutput("pdftotext -bbox " + path + " -");
     std::vector<std::pair<std::string, double>> found;
     const std::regex word(R"re(<word xMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
-    for (auto it = std::sregex_iterator(words.begin(), words.end(), word); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(words.begin(), words.end(), word);
+         it != std::sregex_iterator(); ++it) {
         found.emplace_back((*it)[2].str(), std::stod((*it)[1].str()));
     }
     ASSERT_EQ(found.size(), 4u) << words;
@@ -120,6 +142,34 @@ TEST_F(PdfWriter, EachCharacterStartsWhereTheAdvancesBeforeItEnd) {
     EXPECT_NEAR(found[2].second, 222, 0.05);
     EXPECT_EQ(found[3].first, "xy");
     EXPECT_NEAR(found[3].second, 290 - 2 * 7, 0.05);
+}
+
+TEST_F(PdfWriter, AFontWithoutAnEmbeddableFileBecomesType3FontsOfItsOutlines) {
+    testing::FileGlyphSource outlines(testing::kMonoFontFile, true);
+    const std::string path = dir.File("type3.pdf");
+    // More than the 256 glyphs of one Type 3 font.
+    std::u16string lines[5];
+    for (char16_t c = 0x21; c < 0x7F; ++c) lines[0] += c;
+    for (char16_t c = 0x410; c < 0x450; ++c) lines[1] += c;
+    for (char16_t c = 0xA1; c < 0x110; ++c) lines[2] += c;
+    for (char16_t c = 0x110; c < 0x17F; ++c) lines[3] += c;
+    lines[4] = u"\u250C\u2500\u2510 Край";
+    {
+        FileSink sink(path);
+        PdfDocument document(sink, outlines, measurer, {});
+        Canvas& canvas = document.NewPage(842, 595, Caps(96));
+        canvas.SetFont({"Nimbus Mono PS", 10, 0, Rgb(0, 0, 200), kRussianCharset});
+        for (int i = 0; i < 5; ++i) canvas.TextOutW(20, 40 + 20 * i, lines[i], nullptr);
+        document.Finish();
+    }
+    const testing::PdfFacts facts = testing::InspectPdf(path);
+    EXPECT_TRUE(facts.qpdfClean) << facts.qpdfReport;
+    EXPECT_EQ(facts.warnings, "");
+    ASSERT_EQ(facts.fonts.size(), 2u);
+    EXPECT_NE(facts.fonts[0].find("Type 3"), std::string::npos) << facts.fonts[0];
+    Strings expected;
+    for (const std::u16string& line : lines) expected.push_back(Utf16ToUtf8(line));
+    EXPECT_EQ(testing::TextLines(facts.text), expected);
 }
 
 TEST_F(PdfWriter, ADocumentWithoutPagesIsOneBlankA4Page) {
@@ -153,7 +203,8 @@ TEST_F(PdfWriter, AFailingSinkStopsTheDocumentWithItsError) {
             Canvas& canvas = document.NewPage(595, 842, Caps(96));
             canvas.SetFont({"Courier New", 10, 0, kBlack, kRussianCharset});
             for (int line = 0; line < 60; ++line) {
-                canvas.TextOutW(40, 40 + line * 16, u"Ред " + std::u16string(70, u'0' + line % 10), nullptr);
+                canvas.TextOutW(40, 40 + line * 16, u"Ред " + std::u16string(70, u'0' + line % 10),
+                                nullptr);
             }
         }
         document.Finish();
@@ -166,8 +217,9 @@ TEST(PdfSyntax, NumbersNamesAndTextStrings) {
         double value;
         int decimals;
         const char* text;
-    } numbers[] = {{0, 3, "0"},      {12, 3, "12"},       {-3.25, 3, "-3.25"}, {0.5, 2, "0.5"},
-                   {-0.5, 2, "-0.5"}, {1.23456, 3, "1.235"}, {2.0004, 3, "2"},  {1e12, 2, "1000000000000"}};
+    } numbers[] = {
+        {0, 3, "0"},       {12, 3, "12"},         {-3.25, 3, "-3.25"}, {0.5, 2, "0.5"},
+        {-0.5, 2, "-0.5"}, {1.23456, 3, "1.235"}, {2.0004, 3, "2"},    {1e12, 2, "1000000000000"}};
     for (const auto& n : numbers) {
         std::string out;
         AppendReal(out, n.value, n.decimals);

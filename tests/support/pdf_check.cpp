@@ -52,9 +52,10 @@ PdfFacts InspectPdf(const std::string& path) {
     const std::string file = Quoted(path);
     const Output qpdf = Run("qpdf --check " + file + " 2>&1");
     facts.qpdfReport = qpdf.out;
-    facts.qpdfClean = qpdf.status == 0 &&
-                      qpdf.out.find("No syntax or stream encoding errors found") != std::string::npos &&
-                      qpdf.out.find("WARNING") == std::string::npos;
+    facts.qpdfClean =
+        qpdf.status == 0 &&
+        qpdf.out.find("No syntax or stream encoding errors found") != std::string::npos &&
+        qpdf.out.find("WARNING") == std::string::npos;
     const std::string errors = path + ".stderr";
     const Output info = Run("pdfinfo " + file + " 2>" + Quoted(errors) + "; cat " + Quoted(errors));
     facts.pages = std::atoi(Field(info.out, "Pages").c_str());
