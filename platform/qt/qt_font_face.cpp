@@ -146,8 +146,7 @@ FontFace& FaceFor(const FontSpec& wanted, int dpi) {
     auto& faces = Faces();
     if (faces.empty()) qAddPostRoutine(ReleaseFaces);
     const int pixels = FontPixelSize(wanted.size, dpi);
-    const unsigned style =
-        wanted.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
+    const unsigned style = wanted.style & (kFontBold | kFontItalic | kFontUnderline | kFontStrikeOut);
     auto& face = faces[FaceKey{wanted.face, pixels, style}];
     if (!face) face = std::make_unique<FontFace>(wanted, pixels);
     return *face;
