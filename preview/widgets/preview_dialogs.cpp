@@ -21,6 +21,15 @@ std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& 
     if (!request.defaultExtension.isEmpty()) dialog.setDefaultSuffix(request.defaultExtension);
     const QStringList filters = QtNameFilters(request.filter);
     dialog.setNameFilters(filters);
+    if (!request.defaultExtension.isEmpty()) {
+        // A name typed without an extension takes that of the file type chosen ("PDF file
+        // (*.pdf)" gives ".pdf"), as the default extension does for the first one.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+            static const QRegularExpression single(QStringLiteral("\\(\\*\\.(\\w+)\\)\\s*$"));
+            const QRegularExpressionMatch match = single.match(f);
+            if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+        });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     FileChoice choice;
     choice.fileName = dialog.selectedFiles().front().toStdString();

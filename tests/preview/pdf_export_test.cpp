@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QTimer>
 #include <QToolButton>
 
@@ -173,6 +176,36 @@ TEST_F(PdfExportTest, AWriteThatFailsEndsInTheErrorBoxWithNothingLeft) {
     EXPECT_EQ(errors[0], "Stream write error");
     EXPECT_EQ(testing::ReadFile(path), "the old file");
     EXPECT_EQ(testing::CommandOutput("ls -A '" + dir.Path() + "'"), "notes.pdf\n");
+}
+
+TEST(PdfSaveDialog, ANameWithoutExtensionTakesThatOfTheChosenFileType) {
+    testing::ScopedQtPlatform platform;
+    RegisterPdfExportFilter();
+    const auto chooseFile = DefaultPreviewDialogs().chooseFile;  // Qt's own dialog
+    testing::TempDir dir;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(QString::fromStdString(dir.Path()));
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(1);
+        // As a user's choice does.
+        emit types->activated(1);
+        emit types->textActivated(types->itemText(1));
+        dialog->selectFile(QStringLiteral("notes"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::kSave;
+    request.title = QStringLiteral("Save report");
+    request.filter = QString::fromStdString(QRExportFilterLibrary().SaveDialogFilter());
+    request.defaultExtension = QStringLiteral("QRP");
+    const std::optional<FileChoice> choice = chooseFile(nullptr, request);
+    QRExportFilterLibrary().Remove("PDF file");
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->filterIndex, 2);
+    EXPECT_EQ(choice->fileName, dir.File("notes.pdf"));
 }
 
 }  // namespace
