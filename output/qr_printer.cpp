@@ -139,6 +139,25 @@ struct TQRPrinter::Impl {
         }
     }
 
+    // A replay in progress: no second one starts, and the cancel request is fresh. The flag
+    // is cleared at the end unless the printer is gone by then.
+    class Replay {
+    public:
+        explicit Replay(Impl& d) : life_(d.life), flag_(d.replaying) {
+            d.cancelRequested = false;
+            flag_ = true;
+        }
+        ~Replay() {
+            if (!life_.expired()) flag_ = false;
+        }
+        Replay(const Replay&) = delete;
+        Replay& operator=(const Replay&) = delete;
+
+    private:
+        std::weak_ptr<int> life_;
+        bool& flag_;
+    };
+
     // Shows the progress window of a replay and makes it the progress target; returns the
     // target it replaced.
     TQRPrinterClient* OpenReplayProgress() {
@@ -705,15 +724,7 @@ void TQRPrinter::Print() {
     std::int32_t last = d.lastPage > 0 ? std::min(d.lastPage, d.pageTotal) : d.pageTotal;
     if (first > last) return;
 
-    d.cancelRequested = false;
-    d.replaying = true;
-    struct ReplayFlag {
-        std::weak_ptr<int> life;
-        bool& flag;
-        ~ReplayFlag() {
-            if (!life.expired()) flag = false;
-        }
-    } replayFlag{d.life, d.replaying};
+    const Impl::Replay replay(d);
     d.device->SetTitle(d.DocumentTitle());
     if (d.device->Printing()) d.device->Abort();
     d.documentOnDevice = false;
@@ -760,16 +771,8 @@ void TQRPrinter::ExportPages(TQRPageExport& target, std::int32_t first, std::int
     first = std::max(first, 1);
     last = last > 0 ? std::min(last, d.pageTotal) : d.pageTotal;
 
-    d.cancelRequested = false;
-    d.replaying = true;
+    const Impl::Replay replay(d);
     const std::weak_ptr<int> life = d.life;
-    struct ReplayFlag {
-        std::weak_ptr<int> life;
-        bool& flag;
-        ~ReplayFlag() {
-            if (!life.expired()) flag = false;
-        }
-    } replayFlag{d.life, d.replaying};
 
     std::vector<std::string> inUse;
     if (!d.loadedFile.empty()) inUse.push_back(d.loadedFile);

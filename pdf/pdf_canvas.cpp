@@ -13,22 +13,6 @@ namespace quillon {
 
 namespace {
 
-// Dash patterns of one-pixel pens in device pixels, as the screen draws them.
-constexpr const char* DashPattern(PenStyle style) {
-    switch (style) {
-        case PenStyle::psDash:
-            return "[18 6]0 d\n";
-        case PenStyle::psDot:
-            return "[3 3]0 d\n";
-        case PenStyle::psDashDot:
-            return "[9 6 3 6]0 d\n";
-        case PenStyle::psDashDotDot:
-            return "[9 3 3 3 3 3]0 d\n";
-        default:
-            return "[]0 d\n";
-    }
-}
-
 void AppendColor(std::string& out, Color color) {
     AppendReal(out, RedOf(color) / 255.0, 3);
     out += ' ';
@@ -319,7 +303,12 @@ bool PdfCanvas::UseStroke(bool line) {
     const int dash = thin ? static_cast<int>(pen_.style) : static_cast<int>(PenStyle::psSolid);
     if (written_.dash != dash) {
         written_.dash = dash;
-        content_ += DashPattern(static_cast<PenStyle>(dash));
+        content_ += '[';
+        for (const double length : DashPattern(static_cast<PenStyle>(dash))) {
+            if (content_.back() != '[') content_ += ' ';
+            AppendReal(content_, length, 1);
+        }
+        content_ += "]0 d\n";
     }
     // One-pixel lines end flat and one-pixel outlines close square; wide pens are round.
     const int cap = !thin ? 1 : line ? 0 : 2;
@@ -355,20 +344,10 @@ void PdfCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int c
     if (fill) SetFill(brush_.color);
     const bool stroke = UseStroke(false);
     if (!fill && !stroke) return;
-    // The outline of a one-pixel pen runs through the outermost pixels; without a pen only the
-    // inside of that outline is filled, so the shape is one pixel smaller.
-    double left = rect.left;
-    double top = rect.top;
-    double width = rect.Width() - 1;
-    double height = rect.Height() - 1;
-    if (stroke) {
-        const double inset =
-            pen_.width > 1 && pen_.style == PenStyle::psInsideFrame ? pen_.width / 2.0 : 0.5;
-        left = rect.left + inset;
-        top = rect.top + inset;
-        width = rect.Width() - 2 * inset;
-        height = rect.Height() - 2 * inset;
-    }
+    // A one-pixel outline is stroked along the centres of the outermost pixels.
+    OutlineBox box = ShapeOutline(rect, pen_);
+    if (stroke && pen_.width <= 1) box = {box.left + 0.5, box.top + 0.5, box.width, box.height};
+    const auto [left, top, width, height] = box;
     switch (shape) {
         case Shape::kRectangle:
             PathRect(left, top, width, height);

@@ -82,9 +82,7 @@ void PdfDocument::EndPage() {
     p += " 0 R/Contents ";
     AppendInt(p, content);
     p += " 0 R>>";
-    file_.BeginObject(page);
-    file_.Write(p);
-    file_.EndObject();
+    file_.WriteObject(page, p);
     pages_.push_back(page);
 }
 
@@ -99,9 +97,8 @@ void PdfDocument::Finish() {
     finished_ = true;
 
     fonts_.WriteAll();
-    file_.BeginObject(resources_);
-    file_.Write("<</ProcSet[/PDF/Text]/Font<<" + fonts_.ResourceEntries() + ">>>>");
-    file_.EndObject();
+    file_.WriteObject(resources_,
+                      "<</ProcSet[/PDF/Text]/Font<<" + fonts_.ResourceEntries() + ">>>>");
 
     std::string kids = "<</Type/Pages/Count ";
     AppendInt(kids, static_cast<std::int64_t>(pages_.size()));
@@ -112,25 +109,20 @@ void PdfDocument::Finish() {
         kids += " 0 R";
     }
     kids += "]>>";
-    file_.BeginObject(pagesObject_);
-    file_.Write(kids);
-    file_.EndObject();
+    file_.WriteObject(pagesObject_, kids);
 
     const int catalog = file_.Reserve();
     std::string c = "<</Type/Catalog/Pages ";
     AppendInt(c, pagesObject_);
     c += " 0 R>>";
-    file_.BeginObject(catalog);
-    file_.Write(c);
-    file_.EndObject();
+    file_.WriteObject(catalog, c);
 
     const int info = file_.Reserve();
     const std::string date = PdfDate();
-    file_.BeginObject(info);
-    file_.Write("<</Title" + PdfTextString(properties_.title) + "/Creator" +
-                PdfTextString(properties_.creator) + "/Producer" + PdfTextString("Quillon") +
-                "/CreationDate" + date + "/ModDate" + date + ">>");
-    file_.EndObject();
+    file_.WriteObject(info, "<</Title" + PdfTextString(properties_.title) + "/Creator" +
+                                PdfTextString(properties_.creator) + "/Producer" +
+                                PdfTextString("Quillon") + "/CreationDate" + date + "/ModDate" +
+                                date + ">>");
     file_.Finish(catalog, info);
 }
 

@@ -51,6 +51,12 @@ void PdfFile::Write(std::string_view text) {
     if (buffer_.size() >= kBufferSize) Flush();
 }
 
+void PdfFile::WriteObject(int number, std::string_view value) {
+    BeginObject(number);
+    Write(value);
+    EndObject();
+}
+
 void PdfFile::WriteStream(int number, std::string_view dictionary, std::string_view data,
                           bool compress) {
     std::string_view body = data;

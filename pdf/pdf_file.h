@@ -29,10 +29,8 @@ public:
 
     // A number for an object written later with BeginObject or WriteStream.
     int Reserve();
-    // Starts object `number` ("n 0 obj"); the dictionary or value follows through Write.
-    void BeginObject(int number);
-    void EndObject();
-    void Write(std::string_view text);
+    // Object `number` with its value ("<<...>>", "[...]").
+    void WriteObject(int number, std::string_view value);
 
     // A stream object: `dictionary` holds the entries besides /Length and /Filter, without
     // the brackets. Compressed unless `compress` is false.
@@ -45,6 +43,9 @@ public:
     std::uint64_t Offset() const { return written_ + buffer_.size(); }
 
 private:
+    void BeginObject(int number);
+    void EndObject();
+    void Write(std::string_view text);
     void Flush();
 
     PdfSink& sink_;

@@ -312,9 +312,7 @@ void PdfFonts::WriteCidFont(Font& font) {
         d += " 0 R";
     }
     d += ">>";
-    file_.BeginObject(descriptor);
-    file_.Write(d);
-    file_.EndObject();
+    file_.WriteObject(descriptor, d);
 
     std::string c = "<</Type/Font/Subtype";
     c += info.cff ? "/CIDFontType0" : "/CIDFontType2";
@@ -329,9 +327,7 @@ void PdfFonts::WriteCidFont(Font& font) {
         c += " 0 R";
     }
     c += ">>";
-    file_.BeginObject(cidFont);
-    file_.Write(c);
-    file_.EndObject();
+    file_.WriteObject(cidFont, c);
 
     std::string t =
         "<</Type/Font/Subtype/Type0/BaseFont" + baseFont + "/Encoding/Identity-H/DescendantFonts[";
@@ -339,14 +335,8 @@ void PdfFonts::WriteCidFont(Font& font) {
     t += " 0 R]/ToUnicode ";
     AppendInt(t, toUnicode);
     t += " 0 R>>";
-    file_.BeginObject(font.object);
-    file_.Write(t);
-    file_.EndObject();
+    file_.WriteObject(font.object, t);
 }
-
-}  // namespace quillon
-
-namespace quillon {
 
 void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
     std::string procedures = "<<";
@@ -388,9 +378,7 @@ void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
     t += "/Widths" + widths + "/Resources<<>>/ToUnicode ";
     AppendInt(t, toUnicode);
     t += " 0 R>>";
-    file_.BeginObject(type3.object);
-    file_.Write(t);
-    file_.EndObject();
+    file_.WriteObject(type3.object, t);
 }
 
 }  // namespace quillon

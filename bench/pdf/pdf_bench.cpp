@@ -20,14 +20,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "app/transcode/transcode.h"
 #include "bench/support/bench_support.h"
-#include "platform/core/cp1251.h"
 
 extern char** environ;
 
@@ -84,17 +80,6 @@ Figures Best(const std::vector<std::string>& argv, const std::string& out = "/de
     return best;
 }
 
-void Generate(const std::string& dosPath, const std::string& utf8Path, int lines) {
-    std::ofstream dos(dosPath, std::ios::binary);
-    std::ofstream utf8(utf8Path, std::ios::binary);
-    std::mt19937 random(11);
-    for (int n = 0; n < lines; ++n) {
-        const std::string line = quillon::bench::RandomDosLine(random, static_cast<char>(179));
-        dos << line << "\r\n";
-        utf8 << quillon::Cp1251ToUtf8(quillon::NormaliseForPrint(line)) << '\n';
-    }
-}
-
 void Show(const char* what, const Figures& f, long baselineKiB) {
     if (f.wall < 0) {
         std::printf("%-34s did not run\n", what);
@@ -140,9 +125,9 @@ int main(int argc, char** argv) {
     const std::string pdf = TempPath("quillon-bench-pdf-" + tag + ".pdf");
     const std::string qrp = TempPath("quillon-bench-pdf-" + tag + ".qrp");
     const std::string ps = TempPath("quillon-bench-pdf-" + tag + ".ps");
-    Generate(big, bigUtf8, lines);
-    Generate(small, smallUtf8, lines / 10);
-    Generate(tiny, tinyUtf8, 10);
+    quillon::bench::WriteDosText(big, bigUtf8, lines);
+    quillon::bench::WriteDosText(small, smallUtf8, lines / 10);
+    quillon::bench::WriteDosText(tiny, tinyUtf8, 10);
 
     const Figures baseline = Best({cli, "print", tiny, "--pdf", pdf});
     const Figures bigPdf = Best({cli, "print", big, "--pdf", pdf});

@@ -45,20 +45,6 @@ std::string TempPath(const std::string& name) {
     return std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + name;
 }
 
-// DOS text like the program's input: Cyrillic words, numbers and box-drawing frames, lines of
-// 60..120 bytes, CR LF. The UTF-8 copy holds the same lines as the program prints them.
-void GenerateDosText(const std::string& dosPath, const std::string& utf8Path, int lines) {
-    std::ofstream dos(dosPath, std::ios::binary);
-    std::ofstream utf8(utf8Path, std::ios::binary);
-    std::mt19937 random(11);
-    for (int n = 0; n < lines; ++n) {
-        // The bar byte 179 is a letter of the code page: these lines keep their letters.
-        const std::string line = quillon::bench::RandomDosLine(random, static_cast<char>(179));
-        dos << line << "\r\n";
-        utf8 << quillon::Cp1251ToUtf8(quillon::NormaliseForPrint(line)) << '\n';
-    }
-}
-
 struct Run {
     int lines = 0;
     int pages = 0;
@@ -129,7 +115,7 @@ void Print(const Run& run) {
 int RunChild(const std::string& dosPath, int lines) {
     const std::string warmDos = dosPath + ".warm";
     const std::string warmUtf8 = dosPath + ".warm-utf8";
-    GenerateDosText(warmDos, warmUtf8, 300);  // fonts and caches
+    quillon::bench::WriteDosText(warmDos, warmUtf8, 300);  // fonts and caches
     GenerateOnce(warmDos, 300);
     std::remove(warmDos.c_str());
     std::remove(warmUtf8.c_str());
@@ -197,8 +183,8 @@ int main(int argc, char** argv) {
     const std::string smallDos = TempPath("quillon-bench-report-small.txt");
     const std::string smallUtf8 = TempPath("quillon-bench-report-small-utf8.txt");
     const std::string ps = TempPath("quillon-bench-report.ps");
-    GenerateDosText(bigDos, bigUtf8, lines);
-    GenerateDosText(smallDos, smallUtf8, lines / 10);
+    quillon::bench::WriteDosText(bigDos, bigUtf8, lines);
+    quillon::bench::WriteDosText(smallDos, smallUtf8, lines / 10);
 
     std::printf("text measured with %s; fastest of 3 runs, each in a fresh process\n",
                 headless ? "the headless fixed-pitch measurer" : "the real fonts (Qt, offscreen)");

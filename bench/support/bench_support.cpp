@@ -4,6 +4,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/transcode/transcode.h"
+#include "platform/core/cp1251.h"
+
 namespace quillon::bench {
 
 long StatusKiB(const char* key) {
@@ -16,7 +19,9 @@ long StatusKiB(const char* key) {
     return -1;
 }
 
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 std::string RandomDosLine(std::mt19937& random, char bar) {
     std::string line;
@@ -44,6 +49,18 @@ std::string RandomDosLine(std::mt19937& random, char bar) {
     }
     line += bar;
     return line;
+}
+
+void WriteDosText(const std::string& dosPath, const std::string& utf8Path, int lines) {
+    std::ofstream dos(dosPath, std::ios::binary);
+    std::ofstream utf8(utf8Path, std::ios::binary);
+    std::mt19937 random(11);
+    for (int n = 0; n < lines; ++n) {
+        // The bar byte 179 is a letter of the code page: these lines keep their letters.
+        const std::string line = RandomDosLine(random, static_cast<char>(179));
+        dos << line << "\r\n";
+        utf8 << Cp1251ToUtf8(NormaliseForPrint(line)) << '\n';
+    }
 }
 
 }  // namespace quillon::bench

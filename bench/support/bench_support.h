@@ -23,4 +23,8 @@ long long AllocationCount();
 // numbers and Latin words between frame bars (bar byte `bar`), or a frame line of 196s.
 std::string RandomDosLine(std::mt19937& random, char bar);
 
+// Writes `lines` such lines (bar byte 179, a letter of the code page) as a DOS file with CR LF
+// ends, and the same lines as the program prints them, in UTF-8, for tools that read UTF-8.
+void WriteDosText(const std::string& dosPath, const std::string& utf8Path, int lines);
+
 }  // namespace quillon::bench

@@ -68,21 +68,7 @@ protected:
 
     // Runs `action` on the preview window once its pages are complete.
     static void WhenShown(TMainForm& form, std::function<void(TQRStandardPreview&)> action) {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer, [&form, timer, action] {
-            TQRPrinter* printer = form.Report1().QRPrinter();
-            if (printer == nullptr || !form.Report1().Available() ||
-                printer->State() != TQRPrinterState::prsFinished) {
-                return;
-            }
-            auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-            if (window == nullptr) return;
-            timer->stop();
-            timer->deleteLater();
-            action(*window);
-        });
-        timer->start();
+        testing::WhenPreviewReady(form.Report1(), action);
     }
 
     static int PreviewWindows() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pdf/pdf_document.h"
+#include "platform/core/cp1251.h"
 #include "platform/core/page_picture.h"
 #include "tests/pdf/file_glyph_source.h"
 #include "tests/support/pdf_check.h"
@@ -20,23 +21,6 @@ namespace quillon {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    for (const char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 class FileSink : public PdfSink {
 public:

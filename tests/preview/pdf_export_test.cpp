@@ -61,22 +61,10 @@ protected:
 
     // Runs `action` on the preview window once its pages are complete, then closes it.
     void WhenShown(const std::function<void(TQRStandardPreview&)>& action) {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, action] {
-            TQRPrinter* printer = program.Report().QRPrinter();
-            if (printer == nullptr || !program.Report().Available() ||
-                printer->State() != TQRPrinterState::prsFinished) {
-                return;
-            }
-            auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-            if (window == nullptr) return;
-            timer->stop();
-            timer->deleteLater();
-            action(*window);
-            window->close();
+        testing::WhenPreviewReady(program.Report(), [action](TQRStandardPreview& window) {
+            action(window);
+            window.close();
         });
-        timer->start();
     }
 
     // Answers the save dialog with the PDF entry and `path`.

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "output/qr_printer.h"
 #include "platform/core/canvas.h"
 #include "platform/qt/qt_platform.h"
+#include "preview/widgets/qr_standard_preview.h"
+#include "report/rozer_ededid.h"
 #include "tests/platform/qt_test_app.h"
 
 namespace quillon::testing {
@@ -62,6 +65,25 @@ void RecordTextPages(TQRPrinter& printer, const std::vector<std::vector<std::str
         }
     }
     printer.EndDocument();
+}
+
+void WhenPreviewReady(TCustomRozerEdedid& report,
+                      const std::function<void(TQRStandardPreview&)>& action) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [&report, timer, action] {
+        TQRPrinter* printer = report.QRPrinter();
+        if (printer == nullptr || !report.Available() ||
+            printer->State() != TQRPrinterState::prsFinished) {
+            return;
+        }
+        auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
+        if (window == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        action(*window);
+    });
+    timer->start();
 }
 
 void ProcessEvents() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,7 +9,9 @@
 
 namespace quillon {
 class QtPlatform;
+class TCustomRozerEdedid;
 class TQRPrinter;
+class TQRStandardPreview;
 }  // namespace quillon
 
 namespace quillon::testing {
@@ -44,6 +47,11 @@ private:
 // Records one A4 page per entry of `pages` on `printer`, each line of Windows-1251 text in
 // Courier New 10 pt, 15 pixels apart. Leaves the printer finished.
 void RecordTextPages(TQRPrinter& printer, const std::vector<std::vector<std::string>>& pages);
+
+// Runs `action` on the report's standard preview window once its pages are complete, from
+// within the report's Preview (whose wait lets the timer run).
+void WhenPreviewReady(TCustomRozerEdedid& report,
+                      const std::function<void(TQRStandardPreview&)>& action);
 
 // Lets posted messages and events run, then waits for deleted windows to go.
 void ProcessEvents();
