@@ -20,8 +20,13 @@ struct TQRFormatSettings {
 const TQRFormatSettings& FormatSettings();
 // Replaces the settings in use (tests, or a program that wants fixed conventions).
 void SetFormatSettings(const TQRFormatSettings& settings);
-// The user's locale's settings, separators converted to Windows-1251.
+// The user's locale's settings, separators converted to Windows-1251: a separator the code page
+// lacks becomes its nearest equivalent (the no-break space for the spaces some locales group
+// digits with).
 TQRFormatSettings SystemFormatSettings();
+// The same for the locale `name` (as setlocale names locales); the defaults above when there is
+// no such locale.
+TQRFormatSettings LocaleFormatSettings(const std::string& name);
 
 // A moment formatted with a strftime pattern in the user's locale, as Windows-1251 text.
 std::string FormatMoment(const std::string& pattern, const std::tm& moment);

@@ -107,6 +107,11 @@ std::uint64_t TQRPageList::ChainSteps() const {
     return chainSteps_;
 }
 
+std::uint64_t TQRPageList::PagesRead() const {
+    std::lock_guard lock(mutex_);
+    return pagesRead_;
+}
+
 void TQRPageList::ClearPages() {
     std::lock_guard lock(mutex_);
     pageCount_ = 0;
@@ -281,6 +286,7 @@ std::unique_ptr<PagePicture> TQRPageList::ReadPage(std::int32_t pageNumber) {
     TQRStream& stream = RequireStream();
     TQRStreamLock streamLock(stream);
     const std::int64_t entry = stream.Position();
+    ++pagesRead_;
     try {
         const RecordHead head = FindPage(pageNumber, stream.Size());
         std::unique_ptr<PagePicture> picture = ReadPicture(head);

@@ -74,8 +74,9 @@ public:
     TQROutline& Outline() { return outline_; }
     // The header length of the stream: 124 for an older loaded file, else 128.
     int HeaderLength() const;
-    // Records stepped over by the walks so far; for measuring.
+    // Records stepped over by the walks so far, and pages read; for measuring.
     std::uint64_t ChainSteps() const;
+    std::uint64_t PagesRead() const;
 
 private:
     struct RecordHead {
@@ -99,6 +100,7 @@ private:
     TQROutline outline_;
     int headerLength_ = kHeaderLength;
     std::uint64_t chainSteps_ = 0;
+    std::uint64_t pagesRead_ = 0;
 };
 
 // Moves the fields of an older 124-byte header into the 128-byte layout.

@@ -11,6 +11,7 @@
 #include "output/qr_stream.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/emf_recorder.h"
+#include "platform/core/printer.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
 
@@ -20,6 +21,7 @@ namespace {
 
 const char* const kNotReady = "QRPrinter not ready";
 const char* const kIllegalNewPage = "Illegal call to NewPage";
+const char* const kNoPages = "The report has no pages";
 
 constexpr long double kScreenFactor = static_cast<long double>(kScreenPixelsPerInch) / 254;
 
@@ -120,7 +122,6 @@ struct TQRPrinter::Impl {
     std::vector<std::shared_ptr<void>> pageObjects;
     bool documentOnDevice = false;  // this printer began the device's open document
     bool replaying = false;
-    std::uint64_t run = 0;  // counts the page lists this printer has held
 
     WindowRef<TQRPrinterClient> progressTarget;
     WindowRef<TQRPrinterClient> client;
@@ -234,6 +235,15 @@ struct TQRPrinter::Impl {
         const DeviceCaps caps = device->Caps();
         horzFactor = DeviceFactor(caps.dpiX);
         vertFactor = DeviceFactor(caps.dpiY);
+    }
+
+    // The header of recorded pages gets the final page count, so that the pages saved as a
+    // report file load again however the run ended.
+    void WriteFinalHeader() {
+        if (destination == TQRPageTarget::ptRecord && pageList.Stream() != nullptr &&
+            pageList.PageCount() > 0) {
+            pageList.WriteHeader();
+        }
     }
 
     void AbortDeviceDocument() {
@@ -352,7 +362,6 @@ void TQRPrinter::BeginDocument() {
     if (d.destination == TQRPageTarget::ptRecord) {
         d.pageList.ClearPages();
         d.pageList.SetStream(std::make_unique<TQRStream>(d.settings.MemoryLimit()));
-        ++d.run;
         d.horzFactor = d.vertFactor = kScreenFactor;
     } else {
         const DeviceCaps caps = d.device->Caps();
@@ -395,16 +404,12 @@ void TQRPrinter::EndDocument() {
         d.Post(kMsgPageAvailable, d.pagesDone);
     }
     d.state = TQRPrinterState::prsFinished;
+    // Before messages run: one of them may be a preview's Save.
+    d.WriteFinalHeader();
     const std::weak_ptr<int> life = d.life;
-    const std::uint64_t run = d.run;
     Platform().messages->ProcessMessages();
     if (life.expired()) return;
-    if (d.destination == TQRPageTarget::ptRecord) {
-        // Unless the pages were dropped or a file loaded meanwhile.
-        if (d.run == run && d.pageList.Stream() != nullptr) d.pageList.WriteHeader();
-    } else if (OnAfterPrint) {
-        OnAfterPrint();
-    }
+    if (d.destination == TQRPageTarget::ptDevice && OnAfterPrint) OnAfterPrint();
 }
 
 void TQRPrinter::AbortDocument() {
@@ -418,6 +423,7 @@ void TQRPrinter::AbortDocument() {
         ++d.pagesDone;
         d.Post(kMsgPageAvailable, d.pagesDone);
     }
+    d.WriteFinalHeader();
 }
 
 void TQRPrinter::RequestCancel() {
@@ -437,7 +443,6 @@ void TQRPrinter::Reset() {
     d.DropPage();
     d.pageList.SetStream(nullptr);
     d.pageList.ClearPages();
-    ++d.run;
     d.pageTotal = 0;
     d.currentPage = 0;
     d.loadedFile.clear();
@@ -669,10 +674,18 @@ std::unique_ptr<PagePicture> TQRPrinter::PageImage(std::int32_t page) {
     return d.pageList.ReadPage(page);
 }
 
+void TQRPrinter::CheckPages(std::int32_t first, std::int32_t last) {
+    for (std::int32_t page = std::max(first, 1); page <= std::min(last, impl_->pageTotal); ++page) {
+        PageImage(page);
+    }
+}
+
 void TQRPrinter::Save(const std::string& fileName) {
     if (impl_->state != TQRPrinterState::prsFinished || impl_->pageList.Stream() == nullptr) {
         throw EQRError(kNotReady);
     }
+    // A report file of no pages would not load again.
+    if (impl_->pageList.PageCount() == 0) throw EQRError(kNoPages);
     impl_->pageList.SaveReportFile(fileName);
 }
 
@@ -723,6 +736,8 @@ void TQRPrinter::Print() {
     std::int32_t first = d.firstPage > 0 ? std::max(d.firstPage, 1) : 1;
     std::int32_t last = d.lastPage > 0 ? std::min(d.lastPage, d.pageTotal) : d.pageTotal;
     if (first > last) return;
+    // A damaged page stops the print before anything reaches the printer.
+    CheckPages(first, last);
 
     const Impl::Replay replay(d);
     d.device->SetTitle(d.DocumentTitle());
@@ -751,12 +766,23 @@ void TQRPrinter::Print() {
             }
             if (page < last) d.device->NewPage();
         }
-    } catch (...) {
+    } catch (const EPrinterError&) {
+        // The printer's own failure: its document is ended as far as it goes.
         if (finish()) {
             try {
                 d.EndDeviceDocument();
             } catch (...) {
                 // The first error says what went wrong.
+            }
+        }
+        throw;
+    } catch (...) {
+        // Anything else (a page that cannot be read, memory) cancels the job: a print that
+        // ends in an error puts nothing on paper.
+        if (finish()) {
+            try {
+                d.AbortDeviceDocument();
+            } catch (...) {
             }
         }
         throw;

@@ -162,9 +162,14 @@ public:
     // A new picture of page `page` in states prsBusy and prsFinished, else none.
     std::unique_ptr<PagePicture> PageImage(std::int32_t page);
 
+    // Reads each page from `first` to `last` once and drops it: raises what reading a damaged
+    // page raises. Printing checks its pages so before anything reaches the printer.
+    void CheckPages(std::int32_t first, std::int32_t last);
+
     // --- Files, preview and printing ---------------------------------------------------
     // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
-    // prsFinished. The file is a copy: it keeps its bytes when the printer is destroyed.
+    // prsFinished, "The report has no pages" for a run that ended before its first page. The
+    // file is a copy: it keeps its bytes when the printer is destroyed.
     void Save(const std::string& fileName);
     // Drops the current pages and opens a report file read-only (never deleted); the paper
     // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
@@ -173,7 +178,8 @@ public:
     // Shows the pages: the OnPreview handler when set, else the registered preview provider.
     void Preview();
     // Replays the recorded pages on the printer, or asks the report to print again. Ignored
-    // while a replay is running.
+    // while a replay is running. Every page of the range is read before the printer's document
+    // begins; an error other than the printer's after that aborts the document.
     void Print();
     // Replays pages `first`..`last` (clamped; 0 for the last page) into a document of
     // recorded pages, with the progress window; the cancel button abandons the document.

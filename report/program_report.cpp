@@ -40,8 +40,7 @@ ProgramReport::ProgramReport() : report_(std::make_unique<TRozerEdedid>()) {
     report.PrinterSettings() = TRozerEdedidPrinterSettings{};
     report.SetPrevFormStyle(TFormStyle::fsNormal);
     report.SetPreviewInitialState(TWindowState::wsNormal);
-    report.SetPrevShowThumbs(false);
-    report.SetPrevShowSearch(false);
+    // The preview keeps the engine's search button and thumbnails: long reports need them.
     report.SetPrevInitialZoom(TQRZoomState::qrZoomToWidth);
 
     auto band = std::make_unique<TQRBand>(&report);

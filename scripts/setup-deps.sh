@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
-# Installs every Debian package Quillon needs to build, test, fuzz and run.
+# Installs the Debian packages Quillon needs:
+#   scripts/setup-deps.sh run    building and running the program (scripts/run)
+#   scripts/setup-deps.sh test   that, and testing, fuzzing, benchmarks and the package (scripts/test, CI)
 # Idempotent: packages already installed are skipped; nothing is done when all are present.
 set -euo pipefail
 
-packages=(
+run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcups2-dev
-  libharfbuzz-dev libdeflate-dev
-  fonts-liberation2 fonts-liberation fonts-wine
-  xvfb xauth cups printer-driver-cups-pdf poppler-utils qpdf imagemagick emf2svg
-  clang libclang-rt-14-dev
-  enscript paps
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev libcups2-dev libharfbuzz-dev libdeflate-dev
+  fonts-liberation2 fonts-liberation fonts-wine fonts-dejavu-core
+  xvfb xauth
 )
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  cups printer-driver-cups-pdf poppler-utils qpdf imagemagick emf2svg
+  clang libclang-rt-14-dev
+  locales
+  enscript paps
+  dpkg-dev file desktop-file-utils shared-mime-info
+)
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

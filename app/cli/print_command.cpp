@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/settings/print_settings.h"
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
 #include "output/pdf_page_export.h"
@@ -47,14 +48,18 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replays the recorded pages into a PDF file, which never replaces the input.
-void WritePdf(TQRPrinter& printer, const PrintJob& job) {
+// Replays the recorded pages of the job's range into a PDF file, which never replaces the
+// input. Returns the number of pages written.
+int WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
+    printer.CheckPages(range.first, range.last);
     PdfPageExport pdf(job.target, {job.input});
     printer.ExportPages(pdf, range.first, range.last);
+    return range.last - range.first + 1;
 }
 
-void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
+// Returns the number of pages printed.
+int PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
     if (!printer.HasPrinters()) throw EPrinterError("No printer is installed");
     const PageRange range = RangeOf(job, printer.PageTotal());
     printer.SetFirstPage(range.first);
@@ -62,22 +67,23 @@ void PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
     // The pages are final: printing replays them rather than generating again.
     printer.SetPagesFinal(true);
     printer.Print();
+    return range.last - range.first + 1;
 }
 
-void Deliver(TQRPrinter& printer, const PrintJob& job) {
+// Sends the pages where the job says; returns the number of pages saved, written or printed.
+int Deliver(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
             printer.Save(job.target);
-            break;
+            return printer.PageTotal();
         case PrintOutput::kPdf:
-            WritePdf(printer, job);
-            break;
+            return WritePdf(printer, job);
         case PrintOutput::kPrinter:
-            PrintOnPrinter(printer, job);
-            break;
+            return PrintOnPrinter(printer, job);
         case PrintOutput::kNone:
             break;
     }
+    return 0;
 }
 
 }  // namespace
@@ -96,7 +102,7 @@ int RunPrint(const PrintJob& job) {
     TRozerEdedid& report = program.Report();
     FontSpec font = report.Font();
     font.face = job.fontName;
-    font.size = job.fontSize;
+    font.size = PrintedFontSize(job.fontSize);
     report.SetFont(font);
     report.Page().SetOrientation(job.landscape ? TPrinterOrientation::poLandscape
                                                : TPrinterOrientation::poPortrait);
@@ -112,8 +118,7 @@ int RunPrint(const PrintJob& job) {
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();
     report.GenerateReport();
-    Deliver(printer, job);
-    const int pages = printer.PageTotal();
+    const int pages = Deliver(printer, job);
     report.SetQRPrinter(nullptr);
     return pages;
 }
@@ -125,8 +130,7 @@ int RunRender(const PrintJob& job) {
     // paper the pages were made for.
     if (job.output == PrintOutput::kPrinter) printer.SelectPrinter(PrinterIndexOf(job.target));
     printer.Load(job.input);
-    Deliver(printer, job);
-    return printer.PageTotal();
+    return Deliver(printer, job);
 }
 
 }  // namespace quillon

@@ -16,9 +16,12 @@
 
 #include "app/gui/error_box.h"
 #include "app/settings/print_settings.h"
+#include "app/settings/session_settings.h"
 #include "app/transcode/text_file.h"
 #include "app/transcode/transcode.h"
 #include "platform/core/services.h"
+#include "platform/dialogs/file_names.h"
+#include "platform/qt/qt_canvas.h"
 
 namespace quillon {
 
@@ -28,15 +31,8 @@ constexpr int kClientWidth = 352;
 constexpr int kCollapsedHeight = 105;
 constexpr int kExpandedHeight = 134;
 
-// The size a "FontSize" of the settings file is printed in. The value is applied as it is,
-// except where it names no font: 0 gives the design size, and a negative size is read as a
-// character height in points (as a negative font height is), which prints at its magnitude.
+// The size the font dialog shows for a report font that names no size.
 constexpr double kDesignFontSize = 10;
-
-double UsableFontSize(int stored) {
-    if (stored == 0) return kDesignFontSize;
-    return std::fabs(static_cast<double>(stored));
-}
 
 // A font of the window at a pixel height, as the window was designed in pixels.
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
@@ -79,9 +75,9 @@ int WholePoints(double points) {
     return static_cast<int>(rounded);
 }
 
-// Paths reach the core as the file system's bytes.
-std::string FileSystemName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+Color ColorOf(const QColor& color) {
+    return Rgb(static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+               static_cast<std::uint8_t>(color.blue()));
 }
 
 }  // namespace
@@ -272,7 +268,7 @@ void TMainForm::LoadSettings() {
         report.SetFont(font);
         fontDialogFont_.setFamilies({QString::fromStdString(settings.fontName)});
     }
-    const double size = UsableFontSize(settings.fontSize);
+    const double size = PrintedFontSize(settings.fontSize);
     if (size != settings.fontSize) {
         storedFontSize_ = settings.fontSize;
     } else {
@@ -300,23 +296,53 @@ void TMainForm::SaveSettings() {
 }
 
 void TMainForm::CheckInputOutput() {
-    const QString input = InputFileEdit->text();
-    const QString output = OutputFileEdit->text();
-    PrintButton->setEnabled(!input.isEmpty());
-    ConvertButton->setEnabled(!input.isEmpty() && !output.isEmpty() &&
-                              FileSystemName(input) != FileSystemName(output));
+    PrintButton->setEnabled(!inputFile_.empty());
+    ConvertButton->setEnabled(!inputFile_.empty() && !outputFile_.empty() &&
+                              inputFile_ != outputFile_);
+}
+
+void TMainForm::SetInputFile(const std::string& path) {
+    inputFile_ = path;
+    InputFileEdit->setText(DisplayFileName(path));
+}
+
+void TMainForm::SetOutputFile(const std::string& path) {
+    outputFile_ = path;
+    OutputFileEdit->setText(DisplayFileName(path));
+}
+
+std::string TMainForm::DialogFolder(FileDialogKind kind) const {
+    const std::string& own = kind == FileDialogKind::kOpen ? inputFile_ : outputFile_;
+    const std::string& other = kind == FileDialogKind::kOpen ? outputFile_ : inputFile_;
+    for (const std::string& path : {own, other}) {
+        if (!path.empty() && IsFolder(FolderOf(path))) return FolderOf(path);
+    }
+    if (const std::string last = ReadLastFolder(settingsPath_); IsFolder(last)) return last;
+    return HomeFolder();
+}
+
+void TMainForm::RememberFolder(const std::string& chosenFile) {
+    try {
+        WriteLastFolder(settingsPath_, FolderOf(chosenFile));
+    } catch (const std::exception&) {
+        // Only a convenience: the next dialog starts at home if it is not remembered.
+    }
 }
 
 void TMainForm::SpeedButton1Click() {
-    if (const auto path = dialogs_.chooseFile(this, FileDialogKind::kOpen)) {
-        InputFileEdit->setText(*path);
+    if (const auto path =
+            dialogs_.chooseFile(this, FileDialogKind::kOpen, DialogFolder(FileDialogKind::kOpen))) {
+        SetInputFile(*path);
+        RememberFolder(*path);
     }
     CheckInputOutput();
 }
 
 void TMainForm::SpeedButton2Click() {
-    if (const auto path = dialogs_.chooseFile(this, FileDialogKind::kSave)) {
-        OutputFileEdit->setText(*path);
+    if (const auto path =
+            dialogs_.chooseFile(this, FileDialogKind::kSave, DialogFolder(FileDialogKind::kSave))) {
+        SetOutputFile(*path);
+        RememberFolder(*path);
     }
     CheckInputOutput();
 }
@@ -332,7 +358,7 @@ void TMainForm::SpeedButton3Click() {
 }
 
 void TMainForm::ConvertButtonClick() {
-    ConvertTextFile(FileSystemName(InputFileEdit->text()), FileSystemName(OutputFileEdit->text()));
+    ConvertTextFile(inputFile_, outputFile_);
 }
 
 void TMainForm::PrintButtonClick() {
@@ -341,10 +367,9 @@ void TMainForm::PrintButtonClick() {
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
     {
-        const std::string input = FileSystemName(InputFileEdit->text());
-        DosTextReader reader(input);
+        DosTextReader reader(inputFile_);
         // Saved PDFs and print jobs are called after the input file.
-        Report1().SetDocumentName(input.substr(input.find_last_of('/') + 1));
+        Report1().SetDocumentName(inputFile_.substr(inputFile_.find_last_of('/') + 1));
         Line line;
         while (reader.ReadLine(line)) memo.AddLine(NormaliseForPrint(line));
     }
@@ -394,17 +419,19 @@ void TMainForm::RadioButton2Click() {
 void TMainForm::BitBtn1Click() {
     TRozerEdedid& report = Report1();
     fontDialogFont_ = ToQFont(report.Font());
-    const std::optional<QFont> chosen = dialogs_.chooseFont(this, fontDialogFont_);
+    const std::optional<FontChoice> chosen =
+        dialogs_.chooseFont(this, {fontDialogFont_, QtCanvas::ToQColor(report.Font().color)});
     if (!chosen) return;
-    fontDialogFont_ = *chosen;
+    fontDialogFont_ = chosen->font;
     FontSpec font = report.Font();
     // The dialog offers installed families: the one the report's face resolves to keeps the
     // face name, so that confirming "Courier New" does not store its stand-in.
-    if (chosen->family() != QFontInfo(ToQFont(font)).family()) {
-        font.face = chosen->family().toStdString();
+    if (chosen->font.family() != QFontInfo(ToQFont(font)).family()) {
+        font.face = chosen->font.family().toStdString();
     }
-    font.size = WholePointsOf(*chosen);
-    font.style = StyleOf(*chosen);
+    font.size = WholePointsOf(chosen->font);
+    font.style = StyleOf(chosen->font);
+    font.color = ColorOf(chosen->color);
     report.SetFont(font);
     storedFontSize_.reset();
     SaveSettings();

@@ -63,6 +63,16 @@ public:
     void BitBtn1Click();
     void Label4MouseUp();
 
+    // The input and output paths as the file system's bytes; the edit boxes show them
+    // decoded (DisplayFileName), which need not give the bytes back.
+    const std::string& InputFile() const { return inputFile_; }
+    const std::string& OutputFile() const { return outputFile_; }
+    void SetInputFile(const std::string& path);
+    void SetOutputFile(const std::string& path);
+    // Where a file dialog opens: the folder of its own path, else of the other path, else
+    // the last folder a dialog was confirmed in, else the home folder.
+    std::string DialogFolder(FileDialogKind kind) const;
+
     // Runs `action`; a failure ends it and is shown in the error box.
     void HandleAction(const std::function<void()>& action);
 
@@ -104,9 +114,13 @@ private:
     // The orientation of the checked radio button, given to the report page.
     void ApplyCheckedOrientation();
     void ClosePreviewWindow();
+    // Keeps the folder of a chosen file in the settings file for the next dialogs.
+    void RememberFolder(const std::string& chosenFile);
 
     MainFormDialogs dialogs_;
     std::string settingsPath_;
+    std::string inputFile_;
+    std::string outputFile_;
     QString errorTitle_;
     ProgramReport program_;
     QFont fontDialogFont_;

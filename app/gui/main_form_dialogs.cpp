@@ -1,42 +1,34 @@
 #include "app/gui/main_form_dialogs.h"
 
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
+
+#include "platform/dialogs/file_dialog.h"
 
 namespace quillon {
 
 namespace {
 
-std::optional<QString> ChooseFile(QWidget* owner, FileDialogKind kind) {
-    QFileDialog dialog(owner);
-    dialog.setNameFilters(MainFormFileFilters());
-    dialog.selectNameFilter(MainFormFileFilters().front());
+std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                      const std::string& folder) {
+    FileDialogOptions options;
+    options.mode = kind == FileDialogKind::kOpen ? FileDialogOptions::Mode::kOpen
+                                                 : FileDialogOptions::Mode::kSave;
+    options.filters = MainFormFileFilters();
     // The dialog lists the descriptions only, as the patterns are implied by them.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (kind == FileDialogKind::kOpen) {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) return std::nullopt;
-    return files.front();
+    options.showFilterPatterns = false;
+    options.folder = folder;
+    const std::optional<ChosenFile> chosen = RunFileDialog(owner, options);
+    if (!chosen) return std::nullopt;
+    return chosen->path;
 }
 
-std::optional<QFont> ChooseFont(QWidget* owner, const QFont& initial) {
+std::optional<FontChoice> ChooseFont(QWidget* owner, const FontChoice& initial) {
     // The dialog lists real families only: preselect the one the font resolves to, so that
     // "Courier New" shows as its installed metric twin rather than as the first family.
-    QFont shown = initial;
-    shown.setFamilies({QFontInfo(initial).family()});
-    QFontDialog dialog(shown, owner);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.selectedFont();
+    FontChoice shown = initial;
+    shown.font.setFamilies({QFontInfo(initial.font).family()});
+    return RunFontDialog(owner, shown);
 }
 
 void ShowError(QWidget* owner, const QString& title, const QString& text) {

@@ -8,8 +8,11 @@
 #include <string>
 
 #include "app/common/error_text.h"
+#include "app/gui/command_line_file.h"
 #include "app/gui/error_box.h"
 #include "app/gui/main_form.h"
+#include "app/gui/preview_placement_file.h"
+#include "app/gui/translations.h"
 #include "app/settings/print_settings.h"
 #include "expr/environment.h"
 #include "expr/library.h"
@@ -25,6 +28,7 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillon/quillon.png")));
+    InstallTranslations();
     const auto platform = InstallQtPlatform();
     RegisterProgressForm();
     RegisterStandardPreview();
@@ -42,8 +46,14 @@ int RunProgram(int argc, char** argv) {
         dialogs.showError(nullptr, errorTitle, ErrorBoxMessage(error));
     }
 
-    TMainForm MainForm(dialogs, SettingsFilePath(), errorTitle);
+    const std::string settingsPath = SettingsFilePath();
+    SetPreviewPlacementMemory(std::make_unique<PreviewPlacementFile>(settingsPath));
+    TMainForm MainForm(dialogs, settingsPath, errorTitle);
     MainForm.ShowCentred();
+    // Qt has taken its own options out of argv; the first argument left is a file to open.
+    CommandLineReports reports;
+    if (argc > 1 && argv[1] != nullptr && argv[1][0] != '\0')
+        OpenCommandLineFile(MainForm, reports, argv[1]);
     return QApplication::exec();
 }
 

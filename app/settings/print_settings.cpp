@@ -2,10 +2,11 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
-#include <unistd.h>
 
 #include "app/settings/profile_file.h"
+#include "app/settings/settings_location.h"
 
 namespace quillon {
 
@@ -17,6 +18,12 @@ constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
 
 }  // namespace
+
+double PrintedFontSize(int fontSize) {
+    constexpr double kDesignFontSize = 10;
+    if (fontSize == 0) return kDesignFontSize;
+    return std::fabs(static_cast<double>(fontSize));
+}
 
 int ParseProfileInteger(std::string_view text, int fallback) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -56,21 +63,13 @@ PrintSettings ReadPrintSettings(const std::string& path) {
 }
 
 void WritePrintSettings(const std::string& path, const PrintSettings& settings) {
+    PrepareSettingsFolder(path);
     ProfileFile file(path);
     file.WriteString(kSection, kOrientationKey, settings.portrait ? "portrait" : "landscape");
     file.WriteString(kSection, kFontKey, settings.fontName);
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, settings.fontSize);
     file.WriteString(kSection, kFontSizeKey, std::string_view(digits, result.ptr - digits));
-}
-
-std::string SettingsFilePath() {
-    std::string exe(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0) return "quillon.ini";
-    exe.resize(static_cast<std::size_t>(n));
-    const auto slash = exe.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/quillon.ini";
 }
 
 }  // namespace quillon

@@ -3,15 +3,24 @@
 #include <string>
 #include <string_view>
 
+#include "app/settings/settings_location.h"
+
 namespace quillon {
 
-// The three print settings the program remembers between runs, in section "Print" of
-// "quillon.ini" beside the executable.
+// The three print settings the program remembers between runs, in section "Print" of the
+// settings file (SettingsFilePath).
 struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
     int fontSize = 10;              // "FontSize": points, applied without a range test
 };
+
+// The size in points a "FontSize" value prints at, in the program and the command-line tool
+// alike. The value is applied as it is, except where it names no font: 0 gives the design size
+// of 10 points, and a negative size is read as a character height in points (as a negative
+// font height is), which prints at its magnitude. Sizes past the largest the platform draws are
+// limited where text is measured (kLargestFontSize).
+double PrintedFontSize(int fontSize);
 
 // The longest face name a font holds; longer "Font" values are cut to it.
 inline constexpr std::size_t kMaxFaceNameLength = 31;
@@ -27,8 +36,5 @@ PrintSettings ReadPrintSettings(const std::string& path);
 // Writes "Orientation", "Font" and "FontSize", in that order, one key at a time; raises
 // EIniFileException("Unable to write to <path>") at the first key that cannot be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);
-
-// Full path of "quillon.ini" in the folder of the running executable.
-std::string SettingsFilePath();
 
 }  // namespace quillon

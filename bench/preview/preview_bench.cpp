@@ -1,8 +1,11 @@
 // Preview figures for a long report: the program's report over a DOS report of 100,000 lines
 // of Cyrillic text, from Preview to page 1 on screen, paging forward and backward, jumping to
-// the last page, zoom changes with their repaint, and a text search over every page.
+// the last page, zoom changes with their repaint, and a text search over every page. Then a
+// report over records previewed while it is generated (pages appear as they come), with and
+// without the thumbnail panel: its run time and the pages the window decoded for thumbnails.
 //
-//   bench_preview [lines]     (default 100000; offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_preview [lines] [records]   (defaults 100000 and 20000; offscreen unless
+//                                      QT_QPA_PLATFORM says otherwise)
 
 #include <QApplication>
 #include <QListWidget>
@@ -16,12 +19,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "expr/memory_dataset.h"
+#include "output/qr_page_list.h"
 #include "output/qr_printer.h"
 #include "platform/core/canvas.h"
 #include "platform/core/cp1251.h"
@@ -30,6 +36,7 @@
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
 #include "report/program_report.h"
+#include "report/qr_expr.h"
 
 namespace {
 
@@ -146,11 +153,47 @@ void Measure(TQRStandardPreview& window) {
     }
 }
 
+// A report of one detail line per record, previewed as a user sees it: the record loop lets
+// messages run, so the window shows (and, with thumbnails, draws) pages while they come.
+// Prints the time from Preview to the end of generation and the pages read for the window.
+void MeasureRecordsPreview(TQRMemoryDataset& records, bool thumbs) {
+    TRozerEdedid report;
+    report.SetDataSet(&records);
+    TQRBand& band = report.CreateStandardBand(TQRBandType::rbDetail);
+    band.Insert(std::make_unique<TQRExpr>(&report)).SetExpression("STR([n]) + '  ' + [text]");
+    report.SetPrevShowThumbs(thumbs);
+    report.SetPreviewWidth(1100);
+    report.SetPreviewHeight(850);
+
+    const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TQRPrinter* printer = report.QRPrinter();
+        if (printer == nullptr || !report.Available()) return;
+        poll.stop();
+        const double ms = Ms(Clock::now() - start);
+        const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        std::printf(
+            "%d records, %d pages, thumbnails %-3s %8.1f ms (cpu %8.1f ms)  %6llu pages read\n",
+            records.RecordCount(), printer->PageTotal(), thumbs ? "on" : "off", ms, cpuMs,
+            static_cast<unsigned long long>(printer->PageList().PagesRead()));
+        if (auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow())) {
+            window->close();
+        }
+    });
+    poll.start();
+    report.Preview();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int lines = 100000;
     if (argc > 1) std::from_chars(argv[1], argv[1] + std::strlen(argv[1]), lines);
+    int recordCount = 20000;
+    if (argc > 2) std::from_chars(argv[2], argv[2] + std::strlen(argv[2]), recordCount);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const auto platform = InstallQtPlatform();
@@ -202,5 +245,14 @@ int main(int argc, char** argv) {
     start = Clock::now();
     poll.start();
     report.Preview();
+
+    TQRMemoryDataset records("Data");
+    records.AddField("n", ftInteger);
+    records.AddField("text", ftString);
+    unsigned recordSeed = 11;
+    for (int i = 0; i < recordCount; ++i) {
+        records.AppendRecord({i + 1, ReportLine(i / 60 + 1, i % 60, recordSeed)});
+    }
+    for (const bool thumbs : {false, true}) MeasureRecordsPreview(records, thumbs);
     return pages > 0 ? 0 : 1;
 }

@@ -1,11 +1,13 @@
 #include "output/widgets/qr_print_dialog.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -157,6 +159,15 @@ bool TQRPrintDialog::Execute() {
     dialog.setMinMax(minPage_, std::max(minPage_, maxPage_));
     dialog.setPrintRange(QtRange(printRange_));
     dialog.setWindowModality(Qt::ApplicationModal);
+    if (!caption_.empty()) dialog.setWindowTitle(QString::fromStdString(caption_));
+    if (!confirmLabel_.empty()) {
+        for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+            for (QAbstractButton* button : buttons->buttons()) {
+                if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                    button->setText(QString::fromStdString(confirmLabel_));
+            }
+        }
+    }
 
     QPointer<QWidget> previous = QApplication::activeWindow();
     dialog_ = &dialog;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "output/paper.h"
 
@@ -95,6 +97,13 @@ public:
     // The field mask of the settings record the printer took.
     std::uint32_t FieldMask() const { return fieldMask_; }
 
+    // The dialog's title and the label of the button that confirms it (UTF-8); empty keeps the
+    // system dialog's own ("Print" for both).
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption) { caption_ = std::move(caption); }
+    const std::string& ConfirmLabel() const { return confirmLabel_; }
+    void SetConfirmLabel(std::string label) { confirmLabel_ = std::move(label); }
+
     // Called once the dialog shows and when it closes; Dialog() is the system dialog then.
     std::function<void(TQRPrintDialog&)> OnShow;
     std::function<void(TQRPrintDialog&)> OnClose;
@@ -123,6 +132,8 @@ private:
     TPrintRange printRange_ = TPrintRange::prAllPages;
     TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     std::uint32_t fieldMask_ = 0;
+    std::string caption_;
+    std::string confirmLabel_;
 };
 
 }  // namespace quillon

@@ -8,10 +8,10 @@
 namespace quillon {
 
 int FontPixelSize(double points, int dpi) {
-    constexpr double kLargest = 1 << 24;  // keeps absurd sizes (and NaN) inside int range
-    const double pixels = std::nearbyint(std::fabs(points) * dpi / 72.0);
-    if (!(pixels >= 1)) return 1;
-    return static_cast<int>(std::min(pixels, kLargest));
+    const double pixels =
+        std::nearbyint(std::min(std::fabs(points), kLargestFontSize) * dpi / 72.0);
+    if (!(pixels >= 1)) return 1;  // NaN, and sizes that round to nothing
+    return static_cast<int>(std::min(pixels, static_cast<double>(1 << 30)));
 }
 
 std::span<const double> DashPattern(PenStyle style) {

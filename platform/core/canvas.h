@@ -62,8 +62,14 @@ struct OutlineBox {
 };
 OutlineBox ShapeOutline(const Rect& rect, const Pen& pen);
 
-// Em height in device pixels of a size in points: round(points * dpi / 72), at least 1 and at
-// most 2^24 (NaN gives 1).
+// The largest font size in points that text is measured and drawn at; larger sizes (their
+// magnitude, for negative ones) are taken as this one. A glyph of this size is already taller
+// than any sheet, and the font engine measures fonts of a few thousand points wrongly at
+// printer resolutions, so that the lines of a larger font would be placed on top of each other.
+inline constexpr double kLargestFontSize = 1000;
+
+// Em height in device pixels of a size in points: round(min(|points|, kLargestFontSize) * dpi /
+// 72), at least 1 (NaN gives 1).
 int FontPixelSize(double points, int dpi);
 
 struct FontMetrics {

@@ -20,6 +20,9 @@ bool IsControl(char32_t code) {
     return code < 0x20 || (code >= 0x7F && code < 0xA0);
 }
 
+// Fonts up to this em size are measured as they are, larger ones at this size and scaled.
+constexpr int kLargestMeasuredPixels = 4096;
+
 int WholePixels(qreal advance) {
     return static_cast<int>(RoundHalfEven(advance));
 }
@@ -36,8 +39,18 @@ FontFace::FontFace(const FontSpec& wanted, int pixelSize)
     font_.setStrikeOut((wanted.style & kFontStrikeOut) != 0);
     font_.setKerning(false);
     rawFonts_.push_back(QRawFont::fromFont(font_));
-    const QFontMetrics metrics(font_);
-    metrics_ = {metrics.ascent(), metrics.descent()};
+    if (font_.pixelSize() <= kLargestMeasuredPixels) {
+        const QFontMetrics metrics(font_);
+        metrics_ = {metrics.ascent(), metrics.descent()};
+    } else {
+        // The font engine's ascent and descent wrap around from some 16,000 pixels on: they are
+        // taken at a size it measures and scaled up.
+        QFont reference = font_;
+        reference.setPixelSize(kLargestMeasuredPixels);
+        const QFontMetricsF metrics(reference);
+        const qreal scale = static_cast<qreal>(font_.pixelSize()) / kLargestMeasuredPixels;
+        metrics_ = {WholePixels(metrics.ascent() * scale), WholePixels(metrics.descent() * scale)};
+    }
 }
 
 std::vector<PlacedGlyph> FontFace::Glyphs(std::u16string_view text) {

@@ -1,11 +1,13 @@
 #include "preview/widgets/preview_dialogs.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
+#include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "expr/environment.h"
+#include "platform/dialogs/file_dialog.h"
 #include "preview/widgets/search_dialog.h"
 
 namespace quillon {
@@ -13,40 +15,27 @@ namespace quillon {
 namespace {
 
 std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& request) {
-    QFileDialog dialog(owner, request.title);
-    dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
-                                                                        : QFileDialog::AcceptOpen);
+    FileDialogOptions options;
+    options.mode = request.mode == FileDialogRequest::Mode::kSave ? FileDialogOptions::Mode::kSave
+                                                                  : FileDialogOptions::Mode::kOpen;
+    options.title = request.title;
+    options.filters = QtNameFilters(request.filter);
+    options.defaultSuffix = request.defaultExtension;
+    options.confirmOverwrite = true;
     // Any name is accepted; the window itself checks whether a file to load exists.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!request.defaultExtension.isEmpty()) dialog.setDefaultSuffix(request.defaultExtension);
-    const QStringList filters = QtNameFilters(request.filter);
-    dialog.setNameFilters(filters);
-    if (!request.defaultExtension.isEmpty()) {
-        // A name typed without an extension takes that of the file type chosen ("PDF file
-        // (*.pdf)" gives ".pdf"), as the default extension does for the first one.
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-            static const QRegularExpression single(QStringLiteral("\\(\\*\\.(\\w+)\\)\\s*$"));
-            const QRegularExpressionMatch match = single.match(f);
-            if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
-        });
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    FileChoice choice;
-    choice.fileName = dialog.selectedFiles().front().toStdString();
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (choice.filterIndex < 1) choice.filterIndex = 1;
-    return choice;
+    const std::optional<ChosenFile> chosen = RunFileDialog(owner, options);
+    if (!chosen) return std::nullopt;
+    return FileChoice{chosen->path, chosen->filterIndex + 1};
 }
 
 void MessageWithQt(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                    owner);
+    QMessageBox box(QMessageBox::NoIcon, MessageBoxTitle(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 
 void ErrorWithQt(QWidget* owner, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
-                    ErrorBoxText(message), QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, MessageBoxTitle(), ErrorBoxText(message),
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 
@@ -89,6 +78,14 @@ QStringList QtNameFilters(const QString& filter) {
                         : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
     }
     return filters;
+}
+
+QString MessageBoxTitle() {
+    const TQRValue name = GlobalEnvironment().Result("APPNAME");
+    if (name.Kind() != vkString || name.Text().empty()) return QCoreApplication::applicationName();
+    // The title came from the executable's name, as the file system spells names.
+    return QFile::decodeName(
+        QByteArray(name.Text().data(), static_cast<qsizetype>(name.Text().size())));
 }
 
 QString ErrorBoxText(const QString& message) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The dialogs and message boxes the preview window opens, behind replaceable functions, so
-// that tests on the offscreen platform can answer them. The defaults are Qt's file dialogs,
-// input dialog and message boxes, and the search dialog.
+// that tests on the offscreen platform can answer them. The defaults are the file dialog that
+// keeps names as bytes, Qt's input dialog and message boxes, and the search dialog.
 
 #include <QString>
 
@@ -25,7 +25,7 @@ struct FileDialogRequest {
 };
 
 struct FileChoice {
-    std::string fileName;  // UTF-8
+    std::string fileName;  // the file system's bytes
     int filterIndex = 1;   // 1 for the first entry of the filter
 };
 
@@ -56,6 +56,10 @@ PreviewDialogs& DefaultPreviewDialogs();
 
 // The Qt name filters of an engine filter ("a|b|c|d" gives two entries).
 QStringList QtNameFilters(const QString& filter);
+
+// The title of the message and error boxes: the program's title, which the program gives the
+// report engine at start-up as the global environment's APPNAME.
+QString MessageBoxTitle();
 
 // An error message as error boxes show it: a period appended when its last character has a
 // higher code than the period.

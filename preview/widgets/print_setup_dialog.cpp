@@ -8,6 +8,10 @@ std::optional<PrintDialogAnswer> RunPrintDialog(
     PrinterDevice& printer, const PrintDialogRequest& request,
     const std::function<void(TQRPrintDialog&)>& onShow) {
     TQRPrintDialog dialog(printer);
+    // The system's print dialog, there to choose how a later print goes: confirming it prints
+    // nothing.
+    dialog.SetCaption("Printer setup");
+    dialog.SetConfirmLabel("OK");
     dialog.SetMinPage(request.minPage);
     dialog.SetMaxPage(request.maxPage);
     dialog.SetFromPage(request.fromPage);

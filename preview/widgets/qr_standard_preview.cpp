@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,18 +24,21 @@
 
 #include <exception>
 
+#include "output/qr_page_export.h"
 #include "output/qr_printer.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/page_picture.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
+#include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_canvas.h"
 #include "preview/core/page_text_search.h"
 #include "preview/core/preview_geometry.h"
 #include "preview/widgets/preview_icons.h"
+#include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/report_link.h"
-#include "output/qr_page_export.h"
+#include "preview/widgets/thumbnail_delegate.h"
 #include "report/export_filter_library.h"
 
 namespace quillon {
@@ -44,6 +46,11 @@ namespace quillon {
 namespace {
 
 const char* const kLoadFilter = "RozerEdedid file (*.QRP)|*.QRP";
+const char* const kNoPrinterMessage =
+    "No printer is installed. Install a printer (or a PDF printer) to print the report.";
+
+// Milliseconds between updates of the thumbnail rows while pages come in: about a frame.
+constexpr int kThumbnailRowsInterval = 16;
 
 QString& SharedStatusText() {
     static QString text = QStringLiteral(" ");
@@ -59,50 +66,6 @@ QString FromCp1251(const std::string& text) {
 constexpr std::uint8_t kNoSuchCharacter = 0x98;
 
 }  // namespace
-
-// Draws the thumbnail of a grid row: the page as a sheet and its number.
-class TQRStandardPreview::ThumbnailDelegate : public QStyledItemDelegate {
-public:
-    explicit ThumbnailDelegate(TQRStandardPreview& window)
-        : QStyledItemDelegate(&window), window_(window) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const QRect r = option.rect;
-        painter->save();
-        painter->fillRect(r, option.palette.button());
-        if (option.state & QStyle::State_Selected) {
-            painter->setPen(option.palette.highlight().color());
-            painter->drawRect(r.adjusted(0, 0, -1, -1));
-        }
-        const int row = index.row();
-        if (TQRPrinter* printer = window_.QRPrinter()) {
-            std::unique_ptr<PagePicture> picture;
-            try {
-                picture = printer->PageImage(row + 1);
-            } catch (const std::exception&) {
-                // A damaged page shows as an empty sheet here; opening it says what is wrong.
-            }
-            if (picture) {
-                QtCanvas canvas(*painter, QtCanvas::CapsOf(*painter->device()));
-                DrawPagePicture(
-                    picture.get(), canvas,
-                    Rect{r.left() + window_.thumbOffsetX_, r.top() + window_.thumbOffsetY_,
-                         r.left() + r.width() - 30, r.top() + r.height() - 10},
-                    true);
-            }
-        }
-        const QString number = QString::number(row + 1);
-        const QRect text = painter->fontMetrics().boundingRect(number);
-        painter->fillRect(QRect(r.topLeft(), text.size()), option.palette.button());
-        painter->setPen(option.palette.buttonText().color());
-        painter->drawText(QRect(r.topLeft(), text.size()), Qt::AlignLeft | Qt::AlignTop, number);
-        painter->restore();
-    }
-
-private:
-    TQRStandardPreview& window_;
-};
 
 TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
     : QMainWindow(nullptr), dialogs_(DefaultPreviewDialogs()), preview_(new TQRPreview) {
@@ -125,7 +88,6 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
             showSearch_ = report->showSearch;
             initialZoom_ = report->initialZoom;
             SetStatusText(FromCp1251(report->title));
-            orientation_ = report->orientation;
         }
     }
     preview_->SetQRPrinter(printer);
@@ -278,7 +240,19 @@ void TQRStandardPreview::BuildPanels() {
     QPalette gridPalette = thumbGrid_->palette();
     gridPalette.setColor(QPalette::Base, gridPalette.color(QPalette::Button));
     thumbGrid_->setPalette(gridPalette);
-    thumbGrid_->setItemDelegate(new ThumbnailDelegate(*this));
+    thumbnails_ = new TQRThumbnailDelegate(
+        [this](int page) -> std::unique_ptr<PagePicture> {
+            TQRPrinter* printer = QRPrinter();
+            return printer != nullptr ? printer->PageImage(page) : nullptr;
+        },
+        this);
+    thumbGrid_->setItemDelegate(thumbnails_);
+    // Rows follow the pages of a run at most once a frame: every change of the row count
+    // repaints the thumbnails in view.
+    thumbRowsTimer_ = new QTimer(this);
+    thumbRowsTimer_->setSingleShot(true);
+    thumbRowsTimer_->setInterval(kThumbnailRowsInterval);
+    connect(thumbRowsTimer_, &QTimer::timeout, this, [this] { UpdateThumbnailRows(); });
     thumbGrid_->installEventFilter(this);  // its resizes lay the thumbnails out
     connect(thumbGrid_, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { ThumbGridSelectCell(row); });
@@ -322,6 +296,7 @@ void TQRStandardPreview::BuildPanels() {
     };
     // A printer that goes away while the window is open leaves nothing to show.
     preview_->OnPrinterGone = [this](TQRPreview&) {
+        thumbnails_->Forget();
         if (!closing_) QTimer::singleShot(0, this, [this] { close(); });
     };
 
@@ -369,13 +344,32 @@ QStatusBar* TQRStandardPreview::StatusBar() const {
 }
 
 void TQRStandardPreview::ShowPreview() {
+    Qt::WindowStates state = initialState_;
+    std::optional<PreviewPlacement> remembered;
+    if (PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory())
+        remembered = memory->Recall();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const std::optional<QRect> fitted =
+            remembered ? FitOnScreen(remembered->geometry, area) : std::nullopt;
+        if (fitted) {
+            setGeometry(*fitted);
+            state = remembered->maximized ? Qt::WindowMaximized : Qt::WindowNoState;
+        } else {
+            move(area.x() + (area.width() - width()) / 2,
+                 area.y() + (area.height() - height()) / 2);
+        }
     }
-    setWindowState(initialState_);
+    setWindowState(state);
     show();
     UpdatePageStatus();
+}
+
+void TQRStandardPreview::RememberPlacement() {
+    PreviewPlacementMemory* memory = CurrentPreviewPlacementMemory();
+    if (memory == nullptr || !isVisible()) return;
+    const bool maximized = isMaximized();
+    memory->Remember({maximized ? normalGeometry() : geometry(), maximized});
 }
 
 void TQRStandardPreview::UpdatePageStatus() {
@@ -526,6 +520,11 @@ void TQRStandardPreview::PrintSetupClick() {
 void TQRStandardPreview::PrintClick() {
     TQRPrinter* printer = QRPrinter();
     if (printer == nullptr) return;
+    // Without a printer the report printer has nowhere to send the pages.
+    if (!printer->HasPrinters()) {
+        dialogs_.showMessage(this, QString::fromLatin1(kNoPrinterMessage));
+        return;
+    }
     Guarded([&] { printer->Print(); });
 }
 
@@ -547,7 +546,7 @@ void TQRStandardPreview::SaveClick() {
             printer->Save(choice->fileName);
             return;
         }
-        // An export filter: the report generates its pages into it.
+        // An export filter, created on the name and handed to the export callback.
         const std::vector<TQRExportFilterEntry>& filters = QRExportFilterLibrary().Filters();
         const auto entry = static_cast<std::size_t>(choice->filterIndex - 2);
         if (entry >= filters.size()) return;
@@ -578,19 +577,21 @@ void TQRStandardPreview::LoadClick() {
     request.filter = QString::fromLatin1(kLoadFilter);
     const std::optional<FileChoice> choice = dialogs_.chooseFile(this, request);
     if (!self || !choice || QRPrinter() != printer) return;
-    const QString fileName = QString::fromStdString(choice->fileName);
-    if (!QFileInfo(fileName).isFile()) {
+    const QString fileName = DisplayFileName(choice->fileName);
+    if (!IsFile(choice->fileName)) {
         dialogs_.showMessage(this, QStringLiteral("File does not exist"));
         return;
     }
     if (printer->State() == TQRPrinterState::prsBusy) return;
     bool loaded = false;
     Guarded([&] {
+        // The old pages go, whatever happens.
+        thumbnails_->Forget();
         try {
             printer->Load(choice->fileName);
             loaded = true;
         } catch (...) {
-            // The old pages are gone: show that nothing is loaded before the error.
+            // Nothing is loaded: shown before the error.
             preview_->PreviewImage()->ClearPage();
             thumbGrid_->setRowCount(0);
             Button("Print")->setEnabled(false);
@@ -599,6 +600,14 @@ void TQRStandardPreview::LoadClick() {
         }
     });
     if (!loaded || !self) return;
+    ShowLoadedReport(fileName);
+}
+
+void TQRStandardPreview::ShowLoadedReport(const QString& fileName) {
+    // The file's pages may have another paper or orientation: they are laid out as a window
+    // opened on them would be, at the zoom rule in force.
+    LayOutThumbnails();
+    preview_->RefitZoom();
     SetStatusText(fileName);
     Guarded([&] {
         preview_->SetPageNumber(1);
@@ -621,12 +630,23 @@ void TQRStandardPreview::ExitClick() {
 void TQRStandardPreview::QRPreviewPageAvailable(int) {
     UpdatePageStatus();
     const TQRPrinter* printer = QRPrinter();
-    thumbGrid_->setRowCount(printer != nullptr ? printer->PageTotal() : 0);
-    thumbGrid_->viewport()->update();
-    if (printer != nullptr && printer->State() == TQRPrinterState::prsFinished) {
+    const bool finished = printer != nullptr && printer->State() == TQRPrinterState::prsFinished;
+    if (finished || !thumbGrid_->isVisible()) {
+        UpdateThumbnailRows();
+    } else if (!thumbRowsTimer_->isActive()) {
+        thumbRowsTimer_->start();
+    }
+    if (finished) {
         Button("PrintSetup")->setEnabled(true);
         Button("Print")->setEnabled(true);
     }
+}
+
+void TQRStandardPreview::UpdateThumbnailRows() {
+    thumbRowsTimer_->stop();
+    const TQRPrinter* printer = QRPrinter();
+    const int rows = printer != nullptr ? printer->PageTotal() : 0;
+    if (rows != thumbGrid_->rowCount()) thumbGrid_->setRowCount(rows);
 }
 
 void TQRStandardPreview::QRPreviewProgressUpdate(int progress) {
@@ -650,14 +670,13 @@ void TQRStandardPreview::LayOutThumbnails() {
     thumbGrid_->setColumnWidth(0, columnWidth);
     thumbWidth_ = columnWidth - 20;
     thumbOffsetX_ = RoundHalfEven32((columnWidth - thumbWidth_) / 2.0L);
+    thumbnails_->SetSheetOffsets(thumbOffsetX_, thumbOffsetY_);
     if (printer == nullptr) return;
-    // The sheet's dimensions before the orientation is applied.
-    const long double paperWidth = printer->Settings().SheetWidth();
-    const long double paperLength = printer->Settings().SheetLength();
+    // The pages' shape, as the printer holds them: a loaded report may have turned it.
+    const long double paperWidth = printer->PaperWidth();
+    const long double paperLength = printer->PaperLength();
     if (!(paperWidth > 0) || !(paperLength > 0)) return;
-    const long double height = orientation_ == TPrinterOrientation::poLandscape
-                                   ? thumbWidth_ / paperLength * paperWidth
-                                   : thumbWidth_ / paperWidth * paperLength;
+    const long double height = thumbWidth_ / paperWidth * paperLength;
     thumbRowHeight_ = std::max(1, RoundHalfEven32(height - thumbTextHeight_));
     thumbGrid_->verticalHeader()->setDefaultSectionSize(thumbRowHeight_);
 }
@@ -704,6 +723,7 @@ bool TQRStandardPreview::eventFilter(QObject* watched, QEvent* event) {
 void TQRStandardPreview::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
+        RememberPlacement();
         // The report releases its printer (or cancels the run still generating it).
         if (TQRPrinter* printer = QRPrinter()) {
             const QPointer<TQRStandardPreview> self(this);

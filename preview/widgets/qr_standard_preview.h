@@ -10,7 +10,6 @@
 
 #include <string>
 
-#include "output/paper.h"
 #include "platform/core/messages.h"
 #include "preview/widgets/preview_dialogs.h"
 #include "report/rozer_ededid.h"
@@ -24,6 +23,7 @@ class QSplitter;
 class QStatusBar;
 class QTableWidget;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -31,6 +31,7 @@ namespace quillon {
 
 class TQRPreview;
 class TQRPrinter;
+class TQRThumbnailDelegate;
 
 class TQRStandardPreview : public QMainWindow, public MessageTarget {
 public:
@@ -62,6 +63,9 @@ public:
     void PrintClick();
     void SaveClick();
     void LoadClick();
+    // After the printer has loaded a report file: the file name as status text, page 1 on
+    // show, printing enabled and printer set-up disabled.
+    void ShowLoadedReport(const QString& fileName);
     void ExitClick();
 
     // --- Events of the preview control --------------------------------------------------
@@ -95,12 +99,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class ThumbnailDelegate;
-
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();
+    // Hands the window's placement to the program's memory of it (if any).
+    void RememberPlacement();
     void LayOutThumbnails();
+    // Gives the thumbnail grid a row per page begun.
+    void UpdateThumbnailRows();
     void ThumbGridSelectCell(int row);
     // Handles a key as the window sees it before its controls; true when it acted on it.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -120,6 +126,8 @@ private:
     QWidget* tabThumbs_ = nullptr;
     QWidget* tabSearchResult_ = nullptr;
     QTableWidget* thumbGrid_ = nullptr;
+    TQRThumbnailDelegate* thumbnails_ = nullptr;
+    QTimer* thumbRowsTimer_ = nullptr;
     QGroupBox* groupBox_ = nullptr;
     QLabel* searchTextLabel_ = nullptr;
     QListWidget* searchResultBox_ = nullptr;
@@ -128,7 +136,6 @@ private:
     bool showThumbs_ = true;
     bool showSearch_ = true;
     TQRZoomState initialZoom_ = TQRZoomState::qrZoomToFit;
-    TPrinterOrientation orientation_ = TPrinterOrientation::poPortrait;
     Qt::WindowStates initialState_ = Qt::WindowMaximized;
     int lastProgress_ = 0;
     int thumbTextHeight_ = 0;

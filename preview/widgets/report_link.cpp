@@ -36,7 +36,6 @@ std::optional<PreviewReportSettings> ReportSettingsOf(const TQRPrinter& printer)
     s.showSearch = report->PrevShowSearch();
     s.initialZoom = report->PrevInitialZoom();
     s.title = report->ReportTitle();
-    s.orientation = report->Page().Orientation();
     return s;
 }
 

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "output/paper.h"
 #include "report/rozer_ededid.h"
 
 namespace quillon {
@@ -24,7 +23,6 @@ struct PreviewReportSettings {
     bool showSearch = true;
     TQRZoomState initialZoom = TQRZoomState::qrZoomToFit;
     std::string title;  // Windows-1251
-    TPrinterOrientation orientation = TPrinterOrientation::poPortrait;
 };
 
 // The settings of the report that owns `printer`; none for a printer without a report.

@@ -133,17 +133,45 @@ TEST(QuillonCliPrint, SavedReportsRenderTheSamePagesAndRanges) {
     TempDir dir;
     testing::WriteFile(dir.File("in.txt"), NumberedDosLines(100));
     ASSERT_EQ(RunCli("print " + dir.File("in.txt") + " --landscape --compress --qrp " + dir.File("r.qrp")).status, 0);
+    // Three pages of 46 lines; the count said is that of the pages written.
     CliRun run = RunCli("render " + dir.File("r.qrp") + " --pages 2-3 --pdf " + dir.File("r.pdf"));
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find("3 pages"), std::string::npos) << run.output;  // 46 lines a page
+    EXPECT_EQ(run.output, "2 pages\n");
     const auto pages = NumbersByPage(PdfText(dir.File("r.pdf")));
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages[0].front(), 47);
     EXPECT_EQ(pages[1].back(), 100);
 
+    run = RunCli("render " + dir.File("r.qrp") + " --pages 3-9 --pdf " + dir.File("end.pdf"));
+    EXPECT_EQ(run.output, "1 page\n");
+    EXPECT_EQ(NumbersByPage(PdfText(dir.File("end.pdf"))).size(), 1u);
+    run = RunCli("print " + dir.File("in.txt") + " --pages 2-2 --pdf " + dir.File("p.pdf"));
+    EXPECT_EQ(run.output, "1 page\n");
+
     run = RunCli("render " + dir.File("r.qrp") + " --pages 4-9 --pdf " + dir.File("none.pdf"));
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(testing::FileExists(dir.File("none.pdf")));
+}
+
+// Sizes that name no font print as in the program (0 at 10 points, a negative one at its
+// magnitude); a huge one prints every line, each on a page of its own.
+TEST(QuillonCliPrint, FontSizesAreTakenAsTheProgramTakesThem) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(150));
+    for (const char* size : {"10", "0", "-10"}) {
+        const CliRun run = RunCli("print " + dir.File("in.txt") + " --size " + size + " --pdf " +
+                                  dir.File("out.pdf"));
+        EXPECT_EQ(run.output, "3 pages\n") << size;
+        const auto pages = NumbersByPage(PdfText(dir.File("out.pdf")));
+        ASSERT_EQ(pages.size(), 3u) << size;
+        EXPECT_EQ(pages[0].size(), 68u) << size;
+    }
+    testing::WriteFile(dir.File("three.txt"), "one\r\ntwo\r\nthree\r\n");
+    for (const char* size : {"16000", "2147483647", "-2147483648"}) {
+        const CliRun run = RunCli("print " + dir.File("three.txt") + " --size " + size + " --qrp " +
+                                  dir.File("x.qrp"));
+        EXPECT_EQ(run.output, "3 pages\n") << size;
+    }
 }
 
 TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {

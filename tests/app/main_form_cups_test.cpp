@@ -30,6 +30,7 @@ namespace {
 using testing::kPdfQueue;
 
 TEST(MainFormCups, PrintsADosFileThroughThePreviewToThePdfPrinter) {
+    if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
     testing::EnsureQtApplication();
     ASSERT_FALSE(QPrinterInfo::printerInfo(kPdfQueue).isNull())
         << "The CUPS queue \"PDF\" (cups-pdf) is missing: run the tests through "

@@ -4,16 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 
+#include <unistd.h>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/gui/command_line_file.h"
 #include "output/qr_printer.h"
+#include "platform/core/page_picture.h"
+#include "platform/qt/qt_canvas.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
 #include "report/print_setup.h"
@@ -144,6 +153,111 @@ TEST_F(MainFormPrintTest, PrintsTheNormalisedLinesIntoThePreview) {
         EXPECT_TRUE(form->RadioButton1->isEnabled());
         EXPECT_TRUE(form->BitBtn1->isEnabled());
     }
+}
+
+// Pixels of `picture` played on a white image through the Qt canvas, as the preview and the
+// printer play pages, that are clearly red.
+int RedPixels(const PagePicture& picture) {
+    QImage image(picture.Width(), picture.Height(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, QtCanvas::CapsOf(image));
+        picture.Play(canvas, Rect{0, 0, image.width(), image.height()});
+    }
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
+        }
+    }
+    return red;
+}
+
+TEST_F(MainFormPrintTest, TheFontDialogsColourPrintsOnThePagesAndInReportFiles) {
+    WriteFile(rig_.files.File("dos.txt"), FramedText(5));
+    const auto form = rig_.MakeForm();
+    rig_.dialogs.font = FontChoice{QFont(QStringLiteral("Liberation Mono"), 12), Qt::red};
+    form->BitBtn1->click();
+    rig_.ChooseInput(*form, rig_.files.File("dos.txt"));
+    const std::string saved = rig_.files.File("red.QRP");
+    int shownRed = 0;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        if (const auto page = preview.QRPrinter()->PageImage(1)) shownRed = RedPixels(*page);
+        preview.QRPrinter()->Save(saved);
+        preview.close();
+    });
+    form->PrintButton->click();
+    EXPECT_GT(shownRed, 100);
+    TQRPrinter loaded;
+    loaded.Load(saved);
+    const auto page = loaded.PageImage(1);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(RedPixels(*page), shownRed);
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormPrintTest, AFileOnTheCommandLineIsPrintedAtOnce) {
+    WriteFile(rig_.files.File("notes.txt"), FramedText(3));
+    const auto form = rig_.MakeForm();
+    form->ShowCentred();
+    CommandLineReports reports;
+    int lines = 0;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        lines = static_cast<int>(testing::PageStrings(*preview.QRPrinter())[0].size());
+        preview.close();
+    });
+    // A relative name is taken in the working folder.
+    char* const previous = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(rig_.files.Path().c_str()), 0);
+    OpenCommandLineFile(*form, reports, "notes.txt");
+    for (int i = 0; i < 200 && lines == 0; ++i) testing::ProcessEvents();
+    EXPECT_EQ(::chdir(previous), 0);
+    std::free(previous);
+    EXPECT_EQ(lines, 7);
+    EXPECT_EQ(form->InputFile(), rig_.files.File("notes.txt"));
+    EXPECT_TRUE(form->PrintButton->isEnabled());
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
+    const std::string path = rig_.files.File("saved.QRP");
+    {
+        TQRPrinter printer;
+        testing::RecordTextPages(printer, {{"One"}, {"Two"}, {"Three"}});
+        printer.Save(path);
+    }
+    const auto form = rig_.MakeForm();
+    CommandLineReports reports;
+    OpenCommandLineFile(*form, reports, path);
+    testing::ProcessEvents();
+    ASSERT_EQ(reports.OpenCount(), 1);
+    TQRStandardPreview* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* preview = dynamic_cast<TQRStandardPreview*>(widget);
+            preview && preview->isVisible())
+            shown = preview;
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->QRPrinter()->PageTotal(), 3);
+    EXPECT_EQ(shown->StatusPanel(2)->text(), QString::fromStdString(path));
+    EXPECT_EQ(shown->StatusPanel(1)->text(), "Page 1 of 3");
+    EXPECT_TRUE(shown->Button("Print")->isEnabled());
+    EXPECT_FALSE(shown->Button("PrintSetup")->isEnabled());
+    shown->close();
+    testing::ProcessEvents();
+    testing::ProcessEvents();
+    EXPECT_EQ(reports.OpenCount(), 0);
+
+    // A file that is no report: the program's error box, no window.
+    WriteFile(rig_.files.File("broken.qrp"), "not a report");
+    OpenCommandLineFile(*form, reports, rig_.files.File("broken.qrp"));
+    testing::ProcessEvents();
+    ASSERT_EQ(rig_.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig_.dialogs.errors[0].title, "Quillon");
+    EXPECT_EQ(reports.OpenCount(), 0);
+    EXPECT_EQ(PreviewWindows(), 0);
 }
 
 TEST_F(MainFormPrintTest, AnEmptyFilePreviewsOnePageAndAMissingOneNone) {

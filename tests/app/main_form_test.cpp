@@ -23,6 +23,7 @@
 #include "app/gui/error_box.h"
 #include "app/settings/print_settings.h"
 #include "platform/core/services.h"
+#include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_platform.h"
 #include "tests/app/main_form_test_support.h"
 #include "tests/platform/qt_test_app.h"
@@ -175,6 +176,50 @@ TEST_F(MainFormTest, CancellingADialogKeepsItsPath) {
     EXPECT_TRUE(form->PrintButton->isEnabled());
 }
 
+TEST_F(MainFormTest, FileDialogsStartInTheFolderOfAPathElseTheLastElseHome) {
+    testing::TempDir a, b, c;
+    WriteFile(rig_.SettingsPath(), "[Mine]\nX=1\n");
+    const auto form = rig_.MakeForm();
+    rig_.ChooseInput(*form, std::nullopt);
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), HomeFolder())
+        << "nothing chosen, nothing remembered";
+
+    WriteFile(rig_.SettingsPath(), "[Mine]\nX=1\n[Folders]\nLastFolder=" + a.Path() + "\n");
+    rig_.ChooseOutput(*form, std::nullopt);
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), a.Path());
+
+    rig_.ChooseInput(*form, b.File("in.txt"));
+    rig_.ChooseOutput(*form, c.File("out.txt"));
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), b.Path()) << "the other box's folder";
+    rig_.ChooseInput(*form, std::nullopt);
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), b.Path());
+    rig_.ChooseOutput(*form, std::nullopt);
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), c.Path());
+
+    // A new window starts where the last dialog was confirmed; foreign lines stay.
+    const auto next = rig_.MakeForm();
+    rig_.ChooseInput(*next, std::nullopt);
+    EXPECT_EQ(rig_.dialogs.fileFolders.back(), c.Path());
+    EXPECT_TRUE(ReadFile(rig_.SettingsPath()).starts_with("[Mine]\nX=1\n"));
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormTest, LegacyFileNamesReachTheCoreAsTheirBytes) {
+    const std::string input = rig_.files.File("\x8e\xb2\xb7\xa5\xb2.txt");  // a DOS-coded name
+    const std::string output = rig_.files.File("\xcf\xf0\xe8.txt");         // a Windows-coded one
+    WriteFile(input, "\x80\xA0\r\n");
+    const auto form = rig_.MakeForm();
+    rig_.ChooseInput(*form, input);
+    rig_.ChooseOutput(*form, output);
+    EXPECT_EQ(form->InputFile(), input);
+    EXPECT_TRUE(form->InputFileEdit->text().endsWith(QStringLiteral("/Отчет.txt")));
+    EXPECT_TRUE(form->OutputFileEdit->text().endsWith(QStringLiteral("/При.txt")));
+    ASSERT_TRUE(form->ConvertButton->isEnabled());
+    form->ConvertButton->click();
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+    EXPECT_EQ(ReadFile(output), "\xC0\xE0\r\n");
+}
+
 TEST_F(MainFormTest, ConvertWritesTheShiftedLetters) {
     const auto form = rig_.MakeForm();
     // Letters at both ends of the DOS range, a line-drawing byte kept, LF and missing line ends.
@@ -306,16 +351,24 @@ TEST_F(MainFormTest, AChosenFontBecomesTheReportFontAndIsSaved) {
     chosen.setPointSize(14);
     chosen.setBold(true);
     chosen.setUnderline(true);
-    rig_.dialogs.font = chosen;
+    rig_.dialogs.font = FontChoice{chosen, QColor(0, 0, 0x80)};
     form->BitBtn1->click();
     const FontSpec font = form->Report1().Font();
     EXPECT_EQ(font.face, "Liberation Serif");
     EXPECT_EQ(font.size, 14);
     EXPECT_EQ(font.style, kFontBold | kFontUnderline);
-    EXPECT_EQ(font.color, kBlack) << "the dialog has no colour to give";
+    EXPECT_EQ(font.color, Rgb(0, 0, 0x80));
     const PrintSettings saved = ReadPrintSettings(rig_.SettingsPath());
     EXPECT_EQ(saved.fontName, "Liberation Serif");
     EXPECT_EQ(saved.fontSize, 14);
+    EXPECT_EQ(ReadFile(rig_.SettingsPath()).find("olor"), std::string::npos)
+        << "the colour lasts for the run only";
+    // The dialog opens on the colour chosen last.
+    rig_.dialogs.font.reset();
+    form->BitBtn1->click();
+    ASSERT_EQ(rig_.dialogs.coloursShown.size(), 2u);
+    EXPECT_EQ(rig_.dialogs.coloursShown[0], QColor(Qt::black));
+    EXPECT_EQ(rig_.dialogs.coloursShown[1], QColor(0, 0, 0x80));
 
     // The installed stand-in of the report's face, confirmed as the dialog preselects it,
     // keeps the face name.
@@ -325,7 +378,7 @@ TEST_F(MainFormTest, AChosenFontBecomesTheReportFontAndIsSaved) {
     const auto second = rig_.MakeForm();
     QFont confirmed(standIn);
     confirmed.setPointSize(12);
-    rig_.dialogs.font = confirmed;
+    rig_.dialogs.font = FontChoice{confirmed, Qt::black};
     second->BitBtn1->click();
     EXPECT_EQ(second->Report1().Font().face, "Courier New");
     EXPECT_EQ(ReadPrintSettings(rig_.SettingsPath()).fontSize, 12);

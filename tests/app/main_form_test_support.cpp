@@ -7,17 +7,18 @@ namespace quillon::testing {
 
 MainFormDialogs ScriptedDialogs::Dialogs() {
     MainFormDialogs dialogs;
-    dialogs.chooseFile = [this](QWidget*, FileDialogKind kind) -> std::optional<QString> {
+    dialogs.chooseFile = [this](QWidget*, FileDialogKind kind,
+                                const std::string& folder) -> std::optional<std::string> {
         fileKinds.push_back(kind);
+        fileFolders.push_back(folder);
         if (files.empty()) return std::nullopt;
-        const bool confirmed = files.front().has_value();
-        const QString answer = files.front().value_or(QString());
+        const std::optional<std::string> answer = files.front();
         files.pop_front();
-        if (!confirmed) return std::nullopt;
         return answer;
     };
-    dialogs.chooseFont = [this](QWidget*, const QFont& initial) {
-        fontsShown.push_back(initial);
+    dialogs.chooseFont = [this](QWidget*, const FontChoice& initial) {
+        fontsShown.push_back(initial.font);
+        coloursShown.push_back(initial.color);
         return font;
     };
     dialogs.showError = [this](QWidget*, const QString& title, const QString& text) {
@@ -31,22 +32,13 @@ std::unique_ptr<TMainForm> MainFormRig::MakeForm() {
                                        QStringLiteral("Quillon"));
 }
 
-namespace {
-
-std::optional<QString> Answer(const std::optional<std::string>& path) {
-    if (!path) return std::nullopt;
-    return QFile::decodeName(QByteArray::fromStdString(*path));
-}
-
-}  // namespace
-
 void MainFormRig::ChooseInput(TMainForm& form, std::optional<std::string> path) {
-    dialogs.files.push_back(Answer(path));
+    dialogs.files.push_back(path);
     form.SpeedButton1->click();
 }
 
 void MainFormRig::ChooseOutput(TMainForm& form, std::optional<std::string> path) {
-    dialogs.files.push_back(Answer(path));
+    dialogs.files.push_back(path);
     form.SpeedButton2->click();
 }
 

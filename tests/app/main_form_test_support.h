@@ -26,12 +26,15 @@ public:
         QString text;
     };
 
-    // Answers of the file dialogs, in order; none left means cancel.
-    std::deque<std::optional<QString>> files;
+    // Answers of the file dialogs (file system bytes), in order; none left means cancel.
+    std::deque<std::optional<std::string>> files;
     std::vector<FileDialogKind> fileKinds;
-    // The font dialog's answer (none: cancel) and the fonts it was opened on.
-    std::optional<QFont> font;
+    // The folders the file dialogs opened in.
+    std::vector<std::string> fileFolders;
+    // The font dialog's answer (none: cancel) and the fonts and colours it was opened on.
+    std::optional<FontChoice> font;
     std::vector<QFont> fontsShown;
+    std::vector<QColor> coloursShown;
     std::vector<ErrorBox> errors;
 
     MainFormDialogs Dialogs();

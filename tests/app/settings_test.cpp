@@ -160,12 +160,5 @@ TEST(WritePrintSettings, WriteProtectionRaisesAndKeepsTheFile) {
     EXPECT_EQ(ReadFile(path), before);
 }
 
-TEST(SettingsFilePath, IsBesideTheExecutable) {
-    const std::string path = SettingsFilePath();
-    EXPECT_EQ(path.substr(path.size() - 12), "/quillon.ini");
-    EXPECT_EQ(path.front(), '/');
-    EXPECT_TRUE(testing::FileExists(path.substr(0, path.size() - 12)));
-}
-
 }  // namespace
 }  // namespace quillon

@@ -87,6 +87,16 @@ std::string WaitForPdf(const std::string& title) {
     return {};
 }
 
+std::string MissingPdfQueue() {
+    if (Command("lpstat -r 2>/dev/null").find("is running") == std::string::npos)
+        return "no CUPS scheduler is running (scripts/with-cups starts one as root)";
+    if (Command("lpstat -a " + std::string(kPdfQueue) + " 2>/dev/null").find("accepting") ==
+        std::string::npos)
+        return "CUPS has no \"PDF\" queue accepting jobs (scripts/with-cups creates one with "
+               "CUPS administration rights)";
+    return {};
+}
+
 bool AddQueue(const std::string& name) {
     const std::string command = "lpadmin -p '" + name +
                                 "' -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd "

@@ -26,6 +26,10 @@ std::string JobAttribute(int job, const std::string& name);
 // none appears within a minute.
 std::string WaitForPdf(const std::string& title);
 
+// Why the "PDF" queue cannot take jobs (no scheduler, no queue, not accepting), as a reason to
+// skip a printing test; empty when it can.
+std::string MissingPdfQueue();
+
 // Adds a cups-pdf queue of this name (removed by RemoveQueue); false when lpadmin fails.
 bool AddQueue(const std::string& name);
 void RemoveQueue(const std::string& name);

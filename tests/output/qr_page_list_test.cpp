@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -98,7 +99,30 @@ TEST_P(PageListTest, OnePageReportHasItsHeaderAndOffsets) {
     pages.ExpectPage(1);
 }
 
+// The local time of a zone far from UTC (13 h 45 min ahead), so that local time and UTC differ
+// in the date itself for half of the day; the zone before is back afterwards.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* tz = std::getenv("TZ")) saved_ = tz;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (saved_) {
+            ::setenv("TZ", saved_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
 TEST_P(PageListTest, HeaderCarriesTheLocalDateAndTime) {
+    const ScopedTimeZone zone("<+1345>-13:45");
     Pages pages(2, GetParam());
     pages.list.WriteHeader();
     const Bytes bytes = StreamBytes(*pages.list.Stream());
@@ -109,6 +133,7 @@ TEST_P(PageListTest, HeaderCarriesTheLocalDateAndTime) {
     ::localtime_r(&now, &local);
     // 25569 is 1 January 1970 counted from 30 December 1899.
     const double expected = 25569.0 + static_cast<double>(now + local.tm_gmtoff) / 86400.0;
+    ASSERT_EQ(local.tm_gmtoff, (13 * 60 + 45) * 60);
     EXPECT_NEAR(stamp, expected, 5.0 / 86400);
     EXPECT_EQ(I32At(bytes, 8), 2);
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "output/qr_page_list.h"
 #include "output/qr_printer.h"
 #include "tests/output/printer_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -357,6 +361,67 @@ TEST(QRPrinterDevice, ReplayErrorsEndTheDocumentAndReachTheCaller) {
         }
         EXPECT_EQ(printer.State(), TQRPrinterState::prsFinished);
     }
+}
+
+// The start offset of page `page`'s record in a report file, found by walking the chain.
+std::size_t RecordStart(const std::string& file, int page) {
+    std::size_t at = TQRPageList::kHeaderLength;
+    for (int n = 1; n < page; ++n) {
+        std::int32_t next;
+        std::memcpy(&next, file.data() + at + 4, 4);
+        at = static_cast<std::size_t>(next);
+    }
+    return at;
+}
+
+// A saved report whose page 3 of 5 holds a broken picture in an intact chain: loading finds
+// nothing wrong, printing must find it before the printer sees a page.
+TEST(QRPrinterDevice, ADamagedPageStopsThePrintBeforeItBegins) {
+    testing::TempDir dir;
+    PrinterWorld world;
+    ScopedProgressWindows windows;
+    {
+        TQRPrinter printer;
+        RecordPages(printer, 5);
+        printer.Save(dir.File("r.qrp"));
+    }
+    std::string bytes = testing::ReadFile(dir.File("r.qrp"));
+    bytes[RecordStart(bytes, 3) + 8] = '\x7F';  // the picture's first record is no header
+    testing::WriteFile(dir.File("r.qrp"), bytes);
+
+    TQRPrinter printer;
+    printer.Load(dir.File("r.qrp"));
+    EXPECT_ANY_THROW(printer.Print());
+    EXPECT_TRUE(world.system.LastCreated()->Calls().empty());
+    printer.SetLastPage(2);  // the pages before it still print
+    printer.Print();
+    EXPECT_EQ(world.system.LastCreated()->Drawn().size(), 2u);
+}
+
+// An error that is not the printer's once the document has begun (here the loaded file cut
+// short by someone else while page 1 prints) cancels the job: nothing reaches the paper.
+TEST(QRPrinterDevice, AnErrorAfterThePrintBeganAbortsIt) {
+    testing::TempDir dir;
+    PrinterWorld world;
+    ScopedProgressWindows windows;
+    {
+        TQRPrinter printer;
+        RecordPages(printer, 4);
+        printer.Save(dir.File("r.qrp"));
+    }
+    const std::string bytes = testing::ReadFile(dir.File("r.qrp"));
+    TQRPrinter printer;
+    printer.Load(dir.File("r.qrp"));
+    windows.log.onPercent = [&](TQRPrinter&) {
+        testing::WriteFile(dir.File("r.qrp"), bytes.substr(0, RecordStart(bytes, 2) + 20));
+    };
+    EXPECT_ANY_THROW(printer.Print());
+    FakePrinterDevice& device = *world.system.LastCreated();
+    EXPECT_EQ(device.Calls().front(), "BeginDoc ");
+    EXPECT_EQ(device.Calls().back(), "Abort");
+    EXPECT_EQ(std::count(device.Calls().begin(), device.Calls().end(), "EndDoc"), 0);
+    EXPECT_FALSE(device.Printing());
+    EXPECT_EQ(windows.log.events, (Calls{"show", "hide"}));
 }
 
 TEST(QRPrinterDevice, WhenReplayHappens) {

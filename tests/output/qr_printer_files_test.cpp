@@ -102,6 +102,48 @@ TEST(QRPrinterFiles, FileLoadedAsARunEndsKeepsItsPages) {
     EXPECT_EQ(testing::ReadFile(file), saved);
 }
 
+// However a recording run ends, the header counts the pages recorded, so the saved file loads.
+TEST(QRPrinterFiles, ARunEndedByAbortSavesAFileThatLoads) {
+    TempDir dir;
+    ScopedServices services;
+    {
+        TQRPrinter printer;
+        printer.BeginDocument();
+        for (int page = 1; page <= 3; ++page) printer.NewPage();
+        printer.AbortDocument();  // the third page is open: it is kept
+        EXPECT_EQ(printer.PageTotal(), 3);
+        printer.Save(dir.File("aborted.qrp"));
+        TQRPrinter loaded;
+        ASSERT_NO_THROW(loaded.Load(dir.File("aborted.qrp")));
+        EXPECT_EQ(loaded.PageTotal(), 3);
+        EXPECT_NE(loaded.PageImage(3), nullptr);
+    }
+    {
+        // Saved from the preview while the document ends (its messages run then).
+        TQRPrinter printer;
+        ActingPreview preview([&] { printer.Save(dir.File("ending.qrp")); });
+        printer.SetProgressTarget(&preview);
+        printer.BeginDocument();
+        printer.NewPage();
+        printer.NewPage();
+        printer.EndDocument();
+        TQRPrinter loaded;
+        ASSERT_NO_THROW(loaded.Load(dir.File("ending.qrp")));
+        EXPECT_EQ(loaded.PageTotal(), 2);
+    }
+    // A run that ended before its first page has nothing that would load again.
+    TQRPrinter printer;
+    printer.BeginDocument();
+    printer.AbortDocument();
+    try {
+        printer.Save(dir.File("empty.qrp"));
+        ADD_FAILURE() << "saved a report of no pages";
+    } catch (const EQRError& error) {
+        EXPECT_STREQ(error.what(), "The report has no pages");
+    }
+    EXPECT_FALSE(testing::FileExists(dir.File("empty.qrp")));
+}
+
 TEST(QRPrinterFiles, SaveNeedsFinishedPagesAndLoadFailuresLeaveNothing) {
     TempDir dir;
     ScopedServices services;

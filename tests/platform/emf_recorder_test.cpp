@@ -256,7 +256,9 @@ TEST(EmfRecordingCanvas, AbsurdFontSizesStayInRange) {
     for (const auto& r : RecordsOf(*canvas.Finish())) {
         if (r.type == kFont) heights.push_back(r.I32(12));
     }
-    EXPECT_EQ(heights, (std::vector<std::int32_t>{-(1 << 24), -1}));
+    // Huge sizes record the largest font: 1000 points, 1333 pixels at 96 per inch.
+    EXPECT_EQ(heights, (std::vector<std::int32_t>{-FontPixelSize(kLargestFontSize, 96), -1}));
+    EXPECT_EQ(FontPixelSize(kLargestFontSize, 96), 1333);
 }
 
 TEST(EmfRecordingCanvas, SavesAndLoadsThroughAStream) {

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/qt/qt_printer.h"
+#include "tests/output/cups_jobs.h"
 #include "tests/platform/qt_test_app.h"
 
 namespace quillon {
@@ -76,6 +77,7 @@ std::string UniqueTitle(const std::string& what) {
 class QtPrintTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
         testing::EnsureQtApplication();
         ASSERT_FALSE(QPrinterInfo::printerInfo(kQueue).isNull())
             << "The CUPS queue \"PDF\" (cups-pdf) is missing: run the tests through "

@@ -43,6 +43,30 @@ TEST_F(QtTextMeasurerTest, MetricsAndAdvancesOfTheProgramFonts) {
     }
 }
 
+// The font engine's ascent wraps around from some 16,000 pixels on, which put every line of a
+// huge font above the one before; sizes past the largest print at it, and large ems are measured
+// in proportion at every resolution (a printer, a preview zoomed to 2000 % on a doubled screen).
+TEST_F(QtTextMeasurerTest, HugeFontsMeasureInProportionAndStopAtTheLargestSize) {
+    for (const char* face : {"Courier New", "Arial"}) {
+        const FontSpec small{face, 10, 0, kBlack, kRussianCharset};
+        const FontMetrics reference = measurer.Metrics(small, 7200);  // a 1000-pixel em
+        for (const int dpi : {96, 1200, 96 * 20 * 2}) {
+            SCOPED_TRACE(std::string(face) + " at " + std::to_string(dpi));
+            const FontSpec largest{face, kLargestFontSize, 0, kBlack, kRussianCharset};
+            const FontMetrics metrics = measurer.Metrics(largest, dpi);
+            const double em = FontPixelSize(kLargestFontSize, dpi);
+            EXPECT_NEAR(metrics.ascent / em, reference.ascent / 1000.0, 0.002);
+            EXPECT_NEAR(metrics.descent / em, reference.descent / 1000.0, 0.002);
+            for (const double points : {16000.0, -16000.0, 2e9}) {
+                const FontSpec huge{face, points, 0, kBlack, kRussianCharset};
+                EXPECT_EQ(measurer.Metrics(huge, dpi).Height(), metrics.Height()) << points;
+                EXPECT_EQ(measurer.Advances(huge, dpi, u"W", nullptr),
+                          measurer.Advances(largest, dpi, u"W", nullptr));
+            }
+        }
+    }
+}
+
 TEST_F(QtTextMeasurerTest, FixedPitchFaceGivesEveryCharacterTheSameWholePixelAdvance) {
     const FontSpec font{"Courier New", 10, 0, kBlack, kRussianCharset};
     std::vector<int> advances;

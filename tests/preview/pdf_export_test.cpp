@@ -13,11 +13,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
 
 #include "output/qr_printer.h"
+#include "platform/dialogs/file_dialog.h"
 #include "platform/core/cp1251.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
@@ -169,20 +170,15 @@ TEST_F(PdfExportTest, AWriteThatFailsEndsInTheErrorBoxWithNothingLeft) {
 TEST(PdfSaveDialog, ANameWithoutExtensionTakesThatOfTheChosenFileType) {
     testing::ScopedQtPlatform platform;
     RegisterPdfExportFilter();
-    const auto chooseFile = DefaultPreviewDialogs().chooseFile;  // Qt's own dialog
+    const auto chooseFile = DefaultPreviewDialogs().chooseFile;  // the program's own dialog
     testing::TempDir dir;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* dialog = dynamic_cast<FileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->setDirectory(QString::fromStdString(dir.Path()));
-        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        ASSERT_NE(types, nullptr);
-        types->setCurrentIndex(1);
-        // As a user's choice does.
-        emit types->activated(1);
-        emit types->textActivated(types->itemText(1));
-        dialog->selectFile(QStringLiteral("notes"));
-        QMetaObject::invokeMethod(dialog, "accept");
+        dialog->SetFolder(dir.Path());
+        dialog->FilterBox()->setCurrentIndex(1);
+        dialog->NameEdit()->setText(QStringLiteral("notes"));
+        dialog->Confirm();
     });
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::kSave;

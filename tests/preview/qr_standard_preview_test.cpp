@@ -5,11 +5,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -18,16 +21,23 @@
 #include <QToolButton>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "expr/environment.h"
+#include "output/qr_page_list.h"
 #include "output/qr_printer.h"
+#include "platform/core/canvas.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/rounding.h"
+#include "platform/core/services.h"
 #include "preview/core/page_text_search.h"
+#include "preview/widgets/preview_placement.h"
 #include "preview/widgets/qr_preview.h"
 #include "preview/widgets/qr_standard_preview.h"
+#include "tests/output/fake_printer.h"
 #include "tests/preview/preview_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,6 +46,15 @@ namespace {
 
 using testing::ProcessEvents;
 using testing::RecordTextPages;
+
+// Lets events run until `done` or `milliseconds` have passed.
+void WaitFor(const std::function<bool()>& done, int milliseconds = 2000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+}
 
 std::vector<std::vector<std::string>> NumberedPages(int count) {
     std::vector<std::vector<std::string>> pages;
@@ -267,6 +286,8 @@ TEST_F(StandardPreviewTest, ProgressAndPagesWhileGenerating) {
     printer.NewPage();
     ProcessEvents();
     EXPECT_EQ(Panel(1), "Page 1 of 3");
+    // The thumbnail rows follow within a frame.
+    WaitFor([&] { return w.ThumbGrid()->rowCount() == 3; });
     EXPECT_EQ(w.ThumbGrid()->rowCount(), 3);
     EXPECT_FALSE(w.Button("Print")->isEnabled());
     printer.EndDocument();
@@ -330,6 +351,51 @@ TEST_F(StandardPreviewTest, SavingAndLoadingAReportFile) {
     EXPECT_EQ(testing::ReadFile(copy), testing::ReadFile(saved));
 }
 
+// A landscape report loaded into a window that shows portrait pages is laid out as a window
+// opened on that file lays it out: page image, zoom and thumbnails.
+TEST_F(StandardPreviewTest, LoadingALandscapeReportLaysItOutAsAFreshWindowDoes) {
+    testing::TempDir dir;
+    const std::string file = dir.File("landscape.QRP");
+    {
+        TQRPrinter landscape;
+        landscape.SetOrientation(TPrinterOrientation::poLandscape);
+        RecordTextPages(landscape, NumberedPages(2));
+        landscape.Save(file);
+    }
+    TQRPrinter loaded;
+    loaded.Load(file);
+    ASSERT_EQ(loaded.Orientation(), TPrinterOrientation::poLandscape);
+    const QPointer<TQRStandardPreview> fresh = new TQRStandardPreview(&loaded);
+    fresh->ShowPreview();
+    fresh->ZoomToWidthClick();
+    fresh->QRPreviewPageAvailable(2);
+    ProcessEvents();
+
+    RecordTextPages(printer, NumberedPages(3));
+    TQRStandardPreview& w = Open(printer);
+    w.ZoomToWidthClick();
+    ProcessEvents();
+    const QSize portrait = w.QRPreview()->PreviewImage()->size();
+    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
+        return std::optional<FileChoice>(FileChoice{file, 1});
+    };
+    w.Dialogs() = *dialogs;
+    w.Button("LoadReport")->click();
+    ProcessEvents();
+
+    const QSize image = w.QRPreview()->PreviewImage()->size();
+    EXPECT_GT(image.width(), image.height());
+    EXPECT_NE(image, portrait);
+    EXPECT_EQ(image, fresh->QRPreview()->PreviewImage()->size());
+    EXPECT_EQ(w.QRPreview()->Zoom(), fresh->QRPreview()->Zoom());
+    EXPECT_EQ(w.QRPreview()->ZoomState(), TQRZoomState::qrZoomToWidth);
+    ASSERT_EQ(w.ThumbGrid()->rowCount(), 2);
+    EXPECT_EQ(w.ThumbGrid()->rowHeight(0), fresh->ThumbGrid()->rowHeight(0));
+    EXPECT_LT(w.ThumbGrid()->rowHeight(0), w.ThumbGrid()->columnWidth(0) - 20);  // wide sheets
+    fresh->close();
+    ProcessEvents();
+}
+
 TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     testing::TempDir dir;
     printer.BeginDocument();
@@ -344,6 +410,93 @@ TEST_F(StandardPreviewTest, SavingWhileGeneratingOrCancelledWritesNothing) {
     w.Button("SaveReport")->click();
     w.Button("LoadReport")->click();
     EXPECT_EQ(printer.PageTotal(), 1);
+}
+
+TEST_F(StandardPreviewTest, PrintWithoutAPrinterSaysSo) {
+    testing::FakePrinterSetup noQueues;
+    noQueues.printers.clear();
+    testing::FakePrinterSystem none(noQueues);
+    const PlatformServices saved = Platform();
+    PlatformServices services = saved;
+    services.printers = &none;
+    InstallPlatform(services);
+    {
+        TQRPrinter unprintable;
+        RecordTextPages(unprintable, NumberedPages(1));
+        TQRStandardPreview& w = Open(unprintable);
+        std::vector<QString> messages;
+        dialogs->showMessage = [&](QWidget*, const QString& text) { messages.push_back(text); };
+        w.Dialogs() = *dialogs;
+        w.Button("Print")->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith("No printer is installed")) << messages[0].toStdString();
+        EXPECT_TRUE(none.Shared().Calls().empty());
+        w.close();
+        ProcessEvents();
+    }
+    InstallPlatform(saved);
+}
+
+// A program's memory of the last preview window, kept in the test.
+class RecordedPlacement : public PreviewPlacementMemory {
+public:
+    std::optional<PreviewPlacement> last;
+    int remembered = 0;
+    std::optional<PreviewPlacement> Recall() override { return last; }
+    void Remember(const PreviewPlacement& placement) override {
+        last = placement;
+        ++remembered;
+    }
+};
+
+TEST_F(StandardPreviewTest, OpensWhereTheLastOneClosed) {
+    auto owned = std::make_unique<RecordedPlacement>();
+    RecordedPlacement& memory = *owned;
+    SetPreviewPlacementMemory(std::move(owned));
+    RecordTextPages(printer, NumberedPages(1));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // First use: where the design puts it.
+    TQRStandardPreview* w = &Open(printer);
+    EXPECT_TRUE(w->isMaximized());
+    w->setWindowState(Qt::WindowNoState);
+    w->setGeometry(screen.x() + 30, screen.y() + 40, 450, 350);
+    w->close();
+    ProcessEvents();
+    ASSERT_EQ(memory.remembered, 1);
+    EXPECT_EQ(memory.last->geometry, QRect(screen.x() + 30, screen.y() + 40, 450, 350));
+    EXPECT_FALSE(memory.last->maximized);
+
+    w = &Open(printer);
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_EQ(w->geometry(), QRect(screen.x() + 30, screen.y() + 40, 450, 350));
+    w->close();
+    ProcessEvents();
+
+    // A place off the screen (another monitor, gone) is moved back onto it.
+    memory.last = PreviewPlacement{QRect(screen.right() + 500, screen.y() - 900, 400, 300), false};
+    w = &Open(printer);
+    EXPECT_TRUE(screen.contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
+    EXPECT_EQ(w->size(), QSize(400, 300));
+    w->close();
+    ProcessEvents();
+    SetPreviewPlacementMemory(nullptr);
+}
+
+TEST(FitOnScreen, MovesAndCutsIntoTheFreeArea) {
+    const QRect area(0, 30, 1280, 870);
+    const struct {
+        QRect wanted;
+        std::optional<QRect> fitted;
+    } cases[] = {
+        {QRect(100, 100, 500, 500), QRect(100, 100, 500, 500)},
+        {QRect(-300, 0, 500, 500), QRect(0, 30, 500, 500)},
+        {QRect(1200, 800, 500, 500), QRect(780, 400, 500, 500)},
+        {QRect(10, 10, 3000, 2000), QRect(0, 30, 1280, 870)},
+        {QRect(10, 10, 20, 500), std::nullopt},  // too small to be a window's
+        {QRect(), std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FitOnScreen(c.wanted, area), c.fitted) << c.wanted.x();
 }
 
 TEST_F(StandardPreviewTest, LoadingAMissingFileKeepsThePages) {
@@ -549,12 +702,12 @@ TEST_F(StandardPreviewTest, ClosingDuringASearchStopsIt) {
 }
 
 TEST_F(StandardPreviewTest, Thumbnails) {
-    RecordTextPages(printer, NumberedPages(4));
+    RecordTextPages(printer, NumberedPages(40));
     TQRStandardPreview& w = Open(printer);
     QTableWidget& grid = *w.ThumbGrid();
     ProcessEvents();
-    w.QRPreviewPageAvailable(4);
-    EXPECT_EQ(grid.rowCount(), 4);
+    w.QRPreviewPageAvailable(40);
+    EXPECT_EQ(grid.rowCount(), 40);
     // Rows as tall as a thumbnail of the page's shape, less a line of text.
     const int column = grid.width() - 4;
     EXPECT_EQ(grid.columnWidth(0), column);
@@ -564,13 +717,52 @@ TEST_F(StandardPreviewTest, Thumbnails) {
     // Picking a thumbnail shows its page; going to a page selects its thumbnail.
     grid.setCurrentCell(2, 0);
     EXPECT_EQ(w.QRPreview()->PageNumber(), 3);
-    EXPECT_EQ(Panel(1), "Page 3 of 4");
+    EXPECT_EQ(Panel(1), "Page 3 of 40");
     w.GoToPage(2);
     EXPECT_EQ(grid.currentRow(), 1);
     EXPECT_EQ(w.QRPreview()->PageNumber(), 2);
-    // Drawing them decodes only the rows in view.
-    const QImage shot = grid.grab().toImage();
-    EXPECT_FALSE(shot.isNull());
+
+    // Drawing them reads only the pages of the rows in view, each once however often the grid
+    // is painted again.
+    grid.scrollToTop();
+    ProcessEvents();
+    const int inView = grid.viewport()->height() / grid.rowHeight(0) + 1;
+    ASSERT_LT(inView, 20);
+    const std::uint64_t before = printer.PageList().PagesRead();
+    for (int paint = 0; paint < 3; ++paint) grid.viewport()->repaint();
+    const QImage shot = grid.viewport()->grab().toImage();
+    EXPECT_LE(printer.PageList().PagesRead() - before, static_cast<std::uint64_t>(inView));
+    const std::uint64_t all = printer.PageList().PagesRead();
+    EXPECT_EQ(shot.pixelColor(column / 2, 20), QColor(Qt::white)) << "the first sheet's paper";
+    w.QRPreviewPageAvailable(40);
+    grid.viewport()->repaint();
+    EXPECT_EQ(printer.PageList().PagesRead(), all);
+}
+
+// While a run adds pages, the rows in view are drawn again with every new row; their pages are
+// read once all the same.
+TEST_F(StandardPreviewTest, ThumbnailsOfARunInProgressAreReadOnce) {
+    printer.BeginDocument();
+    TQRStandardPreview& w = Open(printer);
+    const auto addPage = [&](int number) {
+        printer.NewPage();
+        Canvas& canvas = printer.PageCanvas();
+        canvas.SetFont({"Courier New", 10, 0, kBlack, kRussianCharset});
+        canvas.TextOut(printer.ToDeviceX(100), printer.ToDeviceY(100), std::to_string(number));
+    };
+    for (int page = 1; page <= 30; ++page) {
+        addPage(page);
+        // A frame passes between pages, as in a run over records.
+        WaitFor([] { return false; }, 20);
+        ProcessEvents();
+    }
+    printer.EndDocument();
+    ProcessEvents();
+    QTableWidget& grid = *w.ThumbGrid();
+    ASSERT_EQ(grid.rowCount(), 30);
+    const int inView = grid.viewport()->height() / grid.rowHeight(0) + 1;
+    // The page on show, and each thumbnail in view.
+    EXPECT_LE(printer.PageList().PagesRead(), static_cast<std::uint64_t>(inView + 1));
 }
 
 TEST_F(StandardPreviewTest, ClosingTellsThePrinterAndDestroyingThePrinterClosesTheWindow) {
@@ -626,6 +818,34 @@ TEST_F(StandardPreviewTest, ClosingSendsTheReportItsPrinter) {
     EXPECT_EQ(afterPreview, 1);
     ProcessEvents();
     EXPECT_TRUE(window.isNull());
+}
+
+// The preview's own message and error boxes carry the program's title, which the program
+// gives the report engine at start-up.
+TEST(PreviewMessageBoxes, CarryTheProgramTitle) {
+    testing::ScopedQtPlatform platform;
+    std::vector<QString> titles;
+    const auto closeOnceShown = [&] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [&titles, poll] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr) return;
+            titles.push_back(box->windowTitle());
+            box->close();
+            poll->deleteLater();
+        });
+        poll->start(1);
+    };
+    CreateGlobalEnvironment("DOS Printer");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    closeOnceShown();
+    DefaultPreviewDialogs().showError(nullptr, QStringLiteral("Stream read error"));
+    CreateGlobalEnvironment("Quillon");
+    closeOnceShown();
+    DefaultPreviewDialogs().showMessage(nullptr, QStringLiteral("File does not exist"));
+    ProcessEvents();
+    EXPECT_EQ(titles, (std::vector<QString>{"DOS Printer", "DOS Printer", "Quillon"}));
 }
 
 }  // namespace

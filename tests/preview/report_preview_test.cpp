@@ -94,10 +94,11 @@ TEST_F(ReportPreviewTest, PreviewTwiceInARowWithTheProgramsWindowSettings) {
             EXPECT_EQ(w.windowTitle(), "Print Preview");
             EXPECT_FALSE(w.isMaximized());
             EXPECT_EQ(w.size(), QSize(500, 500));
-            // No side panel and no search: the preview fills the window below the toolbar.
-            EXPECT_FALSE(w.Tabs()->isVisible());
-            EXPECT_FALSE(w.Button("FindButton")->isVisible());
-            EXPECT_EQ(w.QRPreview()->width(), w.centralWidget()->width());
+            // The thumbnails and search beside the pages, and the search button.
+            EXPECT_TRUE(w.Tabs()->isVisible());
+            EXPECT_EQ(w.Tabs()->count(), 2);
+            EXPECT_TRUE(w.Button("FindButton")->isVisible());
+            EXPECT_LT(w.QRPreview()->width(), w.centralWidget()->width());
             EXPECT_TRUE(w.Button("ZoomToWidth")->isChecked());
             EXPECT_EQ(w.QRPreview()->ZoomState(), TQRZoomState::qrZoomToWidth);
             EXPECT_EQ(w.StatusPanel(1)->text(), "Page 1 of 3");

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QRadioButton>
@@ -35,6 +37,7 @@ using testing::kPdfQueue;
 class ReportPrintCupsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
         testing::EnsureQtApplication();
         ASSERT_FALSE(QPrinterInfo::printerInfo(kPdfQueue).isNull())
             << "The CUPS queue \"PDF\" (cups-pdf) is missing: run the tests through "
@@ -58,6 +61,18 @@ protected:
     testing::ScopedQtPlatform platform;
     testing::ScopedPreviewDialogs dialogs;
 };
+
+// The labels of the dialog's buttons that confirm it.
+QStringList ConfirmLabels(QPrintDialog& dialog) {
+    QStringList labels;
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                labels << button->text();
+        }
+    }
+    return labels;
+}
 
 template <typename T>
 T* Child(QPrintDialog& dialog, const char* name) {
@@ -87,7 +102,11 @@ TEST_F(ReportPrintCupsTest, PagesChosenInThePrintDialogArriveInThePdf) {
         }
         EXPECT_EQ(from->minimum(), 1);
         EXPECT_EQ(to->maximum(), 3);
+        // The system's print dialog, titled and confirmed for what it does: it prints nothing.
+        EXPECT_EQ(q.windowTitle(), "Printer setup");
+        EXPECT_EQ(ConfirmLabels(q), QStringList{"OK"});
         queues->setCurrentIndex(queues->findText(QString::fromLatin1(kPdfQueue)));
+        EXPECT_EQ(ConfirmLabels(q), QStringList{"OK"});
         range->setChecked(true);
         from->setValue(2);
         to->setValue(3);

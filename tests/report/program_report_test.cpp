@@ -42,8 +42,8 @@ TEST(ProgramReport, HoldsItsDesignValues) {
                                                      TRozerEdedidOption::LastPageFooter}));
     EXPECT_EQ(report.PrinterSettings(), TRozerEdedidPrinterSettings{});
     EXPECT_EQ(report.PrevInitialZoom(), TQRZoomState::qrZoomToWidth);
-    EXPECT_FALSE(report.PrevShowThumbs());
-    EXPECT_FALSE(report.PrevShowSearch());
+    EXPECT_TRUE(report.PrevShowThumbs());
+    EXPECT_TRUE(report.PrevShowSearch());
 
     TQRBand& band = program.Band();
     EXPECT_EQ(band.Name(), "QRBand1");
