@@ -160,7 +160,8 @@ void PdfCanvas::TextOutW(int x, int y, std::u16string_view text, const int* adva
     }
 
     glyphs_.Glyphs(font_, text, glyphRun_);
-    const double size = font_.size * caps_.dpiY / 72.0;
+    // The em the text was measured at: sizes past the largest are measured at the largest.
+    const double size = std::min(std::fabs(font_.size), kLargestFontSize) * caps_.dpiY / 72.0;
     bool open = false;
     int decorated = -1;
     if (size > 0 && std::isfinite(size)) {

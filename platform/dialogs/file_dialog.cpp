@@ -251,13 +251,16 @@ void FileDialog::Confirm() {
 }
 
 std::string FileDialog::TypedSuffix() const {
-    // The extension of the file type chosen when it names one ("PDF file (*.pdf)" gives
-    // "pdf"), else the default suffix.
-    const std::vector<std::string> patterns = PatternsOfFilter(filterBox_->currentData().toString());
-    const std::string& first = patterns.front();
-    if (first.size() > 2 && first.compare(0, 2, "*.") == 0 &&
-        first.find_first_of("*?[", 2) == std::string::npos) {
-        return first.substr(2);
+    // The default suffix belongs to the file type the dialog opened with; another type chosen
+    // that names one extension ("PDF file (*.pdf)") gives its own.
+    if (filterBox_->currentIndex() != options_.selectedFilter) {
+        const std::vector<std::string> patterns =
+            PatternsOfFilter(filterBox_->currentData().toString());
+        const std::string& first = patterns.front();
+        if (first.size() > 2 && first.compare(0, 2, "*.") == 0 &&
+            first.find_first_of("*?[", 2) == std::string::npos) {
+            return first.substr(2);
+        }
     }
     return options_.defaultSuffix.toStdString();
 }

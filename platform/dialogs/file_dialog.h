@@ -31,8 +31,8 @@ struct FileDialogOptions {
     int selectedFilter = 0;
     bool showFilterPatterns = true;  // false: the descriptions only
     std::string folder;              // where it opens (bytes); empty or missing: home
-    // Added to a typed name without an extension; a chosen file type that names one extension
-    // ("PDF file (*.pdf)") gives its own instead.
+    // Added to a typed name without an extension while the file type the dialog opened with is
+    // chosen; another type that names one extension ("PDF file (*.pdf)") gives its own.
     QString defaultSuffix;
     bool confirmOverwrite = false;   // save: ask before an existing file is chosen
 };
