@@ -1,5 +1,6 @@
 #include "report/program_report.h"
 
+#include <algorithm>
 #include <array>
 
 namespace quillon {
@@ -71,6 +72,34 @@ ProgramReport::ProgramReport() : report_(std::make_unique<TRozerEdedid>()) {
 
     report.SetUnits(TQRUnit::MM);
     report.EndLoading();
+}
+
+bool ProgramReport::LineDrawing() const {
+    return report_->Font().charset == kOemCharset;
+}
+
+void ProgramReport::SetLineDrawing(bool on) {
+    FontSpec font = report_->Font();
+    font.charset = on ? kOemCharset : kRussianCharset;
+    report_->SetFont(font);
+}
+
+double ProgramReport::LargestFittingFontSize(double largest) {
+    TRozerEdedid& report = *report_;
+    // The band spans the page between the margins; the memo starts at its left edge.
+    const int room = band_->Width();
+    FontSpec font = report.Font();
+    double size = largest;
+    for (int pixels = FontPixelSize(largest, kScreenPixelsPerInch); pixels >= 1; --pixels) {
+        size = std::min(largest, pixels * 72.0 / kScreenPixelsPerInch);
+        font.size = size;
+        const auto& lines = memo_->Lines();
+        const bool fits = std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return report.ReportTextWidth(font, line) <= room;
+        });
+        if (fits) break;
+    }
+    return size;
 }
 
 }  // namespace quillon

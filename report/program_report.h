@@ -21,6 +21,16 @@ public:
     TQRBand& Band() { return *band_; }
     TQRMemo& Memo() { return *memo_; }
 
+    // Whether the memo's lines are in the DOS code page (line drawing prints as real lines)
+    // rather than Windows-1251: the character set of the report's font.
+    bool LineDrawing() const;
+    void SetLineDrawing(bool on);
+
+    // The largest font size, not above `largest` points, at which the widest of the memo's
+    // lines fits between the page's margins; the smallest size the screen resolution tells
+    // apart when none does. Sizes step by whole pixels at the engine's 96 pixels per inch.
+    double LargestFittingFontSize(double largest);
+
 private:
     std::unique_ptr<TRozerEdedid> report_;
     TQRBand* band_ = nullptr;

@@ -72,8 +72,14 @@ void TQRCustomLabel::AddLine(std::string line) {
 
 void TQRCustomLabel::ClearLines() {
     lines_.clear();
+    formFeeds_.clear();
     Invalidate();
     Repaint();
+}
+
+void TQRCustomLabel::SetFormFeeds(std::vector<std::int32_t> formFeeds) {
+    formFeeds_ = std::move(formFeeds);
+    Invalidate();
 }
 
 void TQRCustomLabel::SetAutoSize(bool value) {
@@ -242,13 +248,31 @@ void TQRCustomLabel::LayOutLines() {
         cacheValid_ = false;
         laidOut_.clear();
         laidOutIsLines_ = false;
+        laidOutFormFeeds_ = captionBased_ ? std::vector<std::int32_t>{} : formFeeds_;
         if (captionBased_) {
             BreakSourceLine(printText_);
         } else if (!lines_.empty()) {
             if (autoSize_) {
                 laidOutIsLines_ = true;
             } else {
-                for (const std::string& line : lines_) BreakSourceLine(line);
+                // Where each source line's laid-out lines begin, for the form feeds.
+                std::vector<std::int32_t> firstLaidOut;
+                if (!formFeeds_.empty()) firstLaidOut.reserve(lines_.size() + 1);
+                for (const std::string& line : lines_) {
+                    if (!formFeeds_.empty()) {
+                        firstLaidOut.push_back(static_cast<std::int32_t>(laidOut_.size()));
+                    }
+                    BreakSourceLine(line);
+                }
+                if (!formFeeds_.empty()) {
+                    firstLaidOut.push_back(static_cast<std::int32_t>(laidOut_.size()));
+                }
+                laidOutFormFeeds_.clear();
+                for (const std::int32_t at : formFeeds_) {
+                    const auto source = static_cast<std::size_t>(
+                        std::clamp<std::int32_t>(at, 0, static_cast<std::int32_t>(lines_.size())));
+                    laidOutFormFeeds_.push_back(firstLaidOut[source]);
+                }
             }
         } else if (Designing()) {
             BreakSourceLine(Name());
@@ -293,6 +317,8 @@ void TQRCustomLabel::LayOutLines() {
 void TQRCustomLabel::Prepare() {
     TQRPrintable::Prepare();
     nextLine_ = 0;
+    nextFormFeed_ = 0;
+    columnFromFormFeed_ = false;
     SetCaption(std::string(caption_));
 }
 
@@ -366,14 +392,24 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
     canvas.SetTextAlign(align);
     canvas.SetBackgroundTransparent(true);
 
-    if (PrintComplete()) nextLine_ = 0;
+    if (PrintComplete()) {
+        nextLine_ = 0;
+        nextFormFeed_ = 0;
+        columnFromFormFeed_ = false;
+    }
     auto* band = dynamic_cast<TQRCustomBand*>(Parent());
     const std::vector<std::string>& lines = LaidOutLines();
     const auto count = static_cast<std::int32_t>(lines.size());
     const int deviceX = printer.ToDeviceX(x);
     bool printedAny = false;
+    bool endedByFormFeed = false;
 
-    while (nextLine_ < count) {
+    while (nextLine_ <= count) {
+        if (canExpand && FormFeedEndsColumn(nextLine_, count, printedAny)) {
+            endedByFormFeed = true;
+            break;
+        }
+        if (nextLine_ == count) break;
         bool fits = y + lineHeight <= limit;
         if (!fits && canExpand && band != nullptr && band->CanGrowBy(lineHeight)) {
             const long double oldGrowth = seenGrowth;
@@ -410,8 +446,10 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
         printedAny = true;
         if (!fits) break;
     }
+    // The next column begins with what this one could not hold, or after a form feed.
+    columnFromFormFeed_ = endedByFormFeed;
 
-    SetPrintComplete(!(nextLine_ < count && autoStretch_));
+    SetPrintComplete(!((nextLine_ < count || endedByFormFeed) && autoStretch_));
     canvas.RemoveClip();
     if (keptText) {
         printText_ = std::move(*keptText);
@@ -424,6 +462,21 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
              printer.ToDeviceY(top + Size().Height() + seenGrowth)},
             printer.HorzFactor(), printer.VertFactor());
     }
+}
+
+bool TQRCustomLabel::FormFeedEndsColumn(std::int32_t index, std::int32_t count,
+                                        bool printedAny) {
+    const std::vector<std::int32_t>& feeds = laidOutFormFeeds_;
+    while (nextFormFeed_ < feeds.size() && feeds[nextFormFeed_] <= index) {
+        const bool last = nextFormFeed_ + 1 == feeds.size();
+        ++nextFormFeed_;
+        // The last form feed after the last line would only begin an empty column.
+        if (index >= count && last) return false;
+        if (printedAny || columnFromFormFeed_) return true;
+        // A column nothing has been printed in yet stands for this form feed.
+        columnFromFormFeed_ = true;
+    }
+    return false;
 }
 
 // --- TQRMemo -------------------------------------------------------------------------------

@@ -30,7 +30,17 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
     void SetLines(std::vector<std::string> lines);
     void AddLine(std::string line);
+    // Empties the lines and their form feeds.
     void ClearLines();
+
+    // Form feeds between a memo's lines: before which source line each stands, in order (the
+    // line count for one after the last line; an index repeated for several in a row). With
+    // AutoStretch a form feed ends the column, so what follows starts on a new page of a
+    // one-column report: one on a column that is still empty (at the start, or where the
+    // previous column ended by itself because it was full) makes no empty column, two in a
+    // row make one, and one after the last line adds none.
+    const std::vector<std::int32_t>& FormFeeds() const { return formFeeds_; }
+    void SetFormFeeds(std::vector<std::int32_t> formFeeds);
 
     // The printed lines that layout made (with AutoSize on a memo's are its Lines).
     const std::vector<std::string>& LaidOutLines() const {
@@ -108,6 +118,9 @@ private:
 
     void Invalidate();
     void Emit();
+    // Takes the form feeds that stand before laid-out line `index`; true when one of them ends
+    // the column here.
+    bool FormFeedEndsColumn(std::int32_t index, std::int32_t count, bool printedAny);
     int ReportZoom() const;
     int TextHeightAtZoom();
     void TakeFittingFront(std::string_view word);
@@ -120,6 +133,13 @@ private:
     std::vector<std::string> laidOut_;
     bool laidOutIsLines_ = false;
     std::int32_t nextLine_ = 0;
+    std::vector<std::int32_t> formFeeds_;
+    // The form feeds by laid-out line, made with the layout.
+    std::vector<std::int32_t> laidOutFormFeeds_;
+    // The first form feed not yet printed, and whether the column being printed was begun by
+    // one (rather than by the start of the print or a full column).
+    std::size_t nextFormFeed_ = 0;
+    bool columnFromFormFeed_ = false;
     bool autoSize_ = true;
     bool autoStretch_ = false;
     bool wordWrap_ = true;

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "app/cli/standard_streams.h"
+#include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
+#include "app/transcode/in_out_error.h"
+#include "app/transcode/posix_file.h"
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
 #include "output/pdf_page_export.h"
@@ -71,7 +76,7 @@ int PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
 }
 
 // Sends the pages where the job says; returns the number of pages saved, written or printed.
-int Deliver(TQRPrinter& printer, const PrintJob& job) {
+int DeliverTo(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
             printer.Save(job.target);
@@ -86,38 +91,96 @@ int Deliver(TQRPrinter& printer, const PrintJob& job) {
     return 0;
 }
 
+// Runs one step of a job; a failure names the file it concerns (an error that knows its own
+// file names that one).
+template <class Step>
+auto ForFile(const std::string& file, Step step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const EInOutError& error) {
+        throw EJobFailure(
+            error.Path().empty() || error.Path().rfind("/proc/", 0) == 0 ? file : error.Path(),
+            error.what());
+    } catch (const EJobFailure&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw EJobFailure(file, error.what());
+    }
+}
+
+// Delivers the pages; returns the number of pages saved, written or printed.
+int Deliver(TQRPrinter& printer, const PrintJob& job) {
+    if (job.output == PrintOutput::kPrinter) {
+        return ForFile("", [&] { return DeliverTo(printer, job); });
+    }
+    if (job.target != kStandardStream) {
+        return ForFile(job.target, [&] { return DeliverTo(printer, job); });
+    }
+    // Standard output: written whole into a private file first, so that a failure halfway
+    // sends nothing.
+    return ForFile(job.target, [&] {
+        cli::SpooledOutput spool;
+        PrintJob toSpool = job;
+        toSpool.target = spool.Path();
+        const int pages = DeliverTo(printer, toSpool);
+        spool.SendToStandardOutput();
+        return pages;
+    });
+}
+
+PrintText ReadInput(const PrintJob& job) {
+    return ForFile(job.input, [&] {
+        const PrintTextOptions options{job.lineDrawing};
+        if (job.input != kStandardStream) return ReadPrintText(job.input, options);
+        posix::File input = posix::File::Standard(0, job.input);
+        PrintText text;
+        ReadPrintText(input, options, text);
+        return text;
+    });
+}
+
 }  // namespace
 
 int RunPrint(const PrintJob& job) {
     const auto platform = InstallQtPlatform();
     CreateGlobalEnvironment("Quillon");
-
-    // The lines, read and normalised as the program's Print button does.
-    std::vector<std::string> lines;
-    DosTextReader reader(job.input);
-    Line line;
-    while (reader.ReadLine(line)) lines.push_back(NormaliseForPrint(line));
+    PrintText text = ReadInput(job);
 
     ProgramReport program;
     TRozerEdedid& report = program.Report();
+    // What the job leaves open comes from the settings file, as the program reads it.
+    const PrintSettings settings = ReadPrintSettings(SettingsFilePath());
     FontSpec font = report.Font();
-    font.face = job.fontName;
-    font.size = PrintedFontSize(job.fontSize);
+    font.face = job.fontName.value_or(settings.fontName);
+    if (font.face.empty()) font.face = report.Font().face;
+    font.size = PrintedFontSize(job.fontSize.value_or(settings.fontSize));
     report.SetFont(font);
-    report.Page().SetOrientation(job.landscape ? TPrinterOrientation::poLandscape
-                                               : TPrinterOrientation::poPortrait);
+    program.SetLineDrawing(job.lineDrawing);
+    report.Page().SetOrientation(job.landscape.value_or(!settings.portrait)
+                                     ? TPrinterOrientation::poLandscape
+                                     : TPrinterOrientation::poPortrait);
     if (job.compress) {
         TRozerEdedidOptions options = report.Options();
         options.Include(TRozerEdedidOption::Compression);
         report.SetOptions(options);
     }
-    if (job.output == PrintOutput::kPrinter) report.PrinterSettings().PrinterIndex = PrinterIndexOf(job.target);
-    program.Memo().SetLines(std::move(lines));
-    report.SetDocumentName(BaseName(job.input));
+    if (job.output == PrintOutput::kPrinter) {
+        report.PrinterSettings().PrinterIndex =
+            ForFile("", [&] { return PrinterIndexOf(job.target); });
+    }
+    program.Memo().SetLines(std::move(text.lines));
+    program.Memo().SetFormFeeds(std::move(text.formFeeds));
+    // Print jobs and PDFs are named after the input file.
+    if (job.input != kStandardStream) report.SetDocumentName(BaseName(job.input));
+    if (job.fit) {
+        FontSpec fitted = report.Font();
+        fitted.size = program.LargestFittingFontSize(fitted.size);
+        report.SetFont(fitted);
+    }
 
     report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
     TQRPrinter& printer = *report.QRPrinter();
-    report.GenerateReport();
+    ForFile("", [&] { report.GenerateReport(); });
     const int pages = Deliver(printer, job);
     report.SetQRPrinter(nullptr);
     return pages;
@@ -128,8 +191,15 @@ int RunRender(const PrintJob& job) {
     TQRPrinter printer(nullptr);
     // Chosen before loading: selecting a printer reads its settings, loading then sets the
     // paper the pages were made for.
-    if (job.output == PrintOutput::kPrinter) printer.SelectPrinter(PrinterIndexOf(job.target));
-    printer.Load(job.input);
+    if (job.output == PrintOutput::kPrinter) {
+        ForFile("", [&] { printer.SelectPrinter(PrinterIndexOf(job.target)); });
+    }
+    // A report file is read by seeking: standard input is stored first.
+    std::optional<cli::SpooledInput> spooled;
+    ForFile(job.input, [&] {
+        if (job.input == kStandardStream) spooled.emplace();
+        printer.Load(spooled ? spooled->Path() : job.input);
+    });
     return Deliver(printer, job);
 }
 

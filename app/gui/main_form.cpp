@@ -1,5 +1,6 @@
 #include "app/gui/main_form.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontInfo>
@@ -15,10 +16,10 @@
 #include <exception>
 
 #include "app/gui/error_box.h"
+#include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
 #include "app/settings/session_settings.h"
 #include "app/transcode/text_file.h"
-#include "app/transcode/transcode.h"
 #include "platform/core/services.h"
 #include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_canvas.h"
@@ -195,6 +196,12 @@ void TMainForm::CreateControls() {
     RadioButton1->setChecked(true);
     RadioButton2 = radioButton("RadioButton2", QStringLiteral("Пейзаж"), 196);
     BitBtn1 = pushButton("BitBtn1", QStringLiteral("Шрифт"), 273, 105, 75, 25);
+    // In the free room left of the orientation buttons, on their line: the designed controls
+    // keep their places.
+    CheckBox1 = new QCheckBox(QStringLiteral("Рамки"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setGeometry(8, 110, 105, 17);
+    CheckBox1->setToolTip(QStringLiteral("Печат на рамките и таблиците с линии"));
 
     setTabOrder(InputFileEdit, OutputFileEdit);
     setTabOrder(OutputFileEdit, ConvertButton);
@@ -202,6 +209,7 @@ void TMainForm::CreateControls() {
     setTabOrder(PrintButton, RadioButton1);
     setTabOrder(RadioButton1, RadioButton2);
     setTabOrder(RadioButton2, BitBtn1);
+    setTabOrder(BitBtn1, CheckBox1);
 }
 
 void TMainForm::ConnectEvents() {
@@ -214,6 +222,7 @@ void TMainForm::ConnectEvents() {
     connect(ConvertButton, &QPushButton::clicked, this, handle(&TMainForm::ConvertButtonClick));
     connect(PrintButton, &QPushButton::clicked, this, handle(&TMainForm::PrintButtonClick));
     connect(BitBtn1, &QPushButton::clicked, this, handle(&TMainForm::BitBtn1Click));
+    connect(CheckBox1, &QCheckBox::clicked, this, handle(&TMainForm::CheckBox1Click));
     // A radio button's handler runs when it becomes checked, by the user or by the program,
     // and not when the checked one is selected again.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
@@ -277,6 +286,8 @@ void TMainForm::LoadSettings() {
     font.size = size;
     report.SetFont(font);
     fontDialogFont_.setPointSizeF(size);
+    program_.SetLineDrawing(settings.lineDrawing);
+    CheckBox1->setChecked(settings.lineDrawing);
     if (settings.portrait) {
         RadioButton1->setChecked(true);
         report.Page().SetOrientation(TPrinterOrientation::poPortrait);
@@ -292,6 +303,7 @@ void TMainForm::SaveSettings() {
     settings.portrait = report.Page().Orientation() == TPrinterOrientation::poPortrait;
     settings.fontName = report.Font().face;
     settings.fontSize = storedFontSize_ ? *storedFontSize_ : WholePoints(report.Font().size);
+    settings.lineDrawing = program_.LineDrawing();
     WritePrintSettings(settingsPath_, settings);
 }
 
@@ -367,11 +379,20 @@ void TMainForm::PrintButtonClick() {
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
     {
-        DosTextReader reader(inputFile_);
         // Saved PDFs and print jobs are called after the input file.
         Report1().SetDocumentName(inputFile_.substr(inputFile_.find_last_of('/') + 1));
-        Line line;
-        while (reader.ReadLine(line)) memo.AddLine(NormaliseForPrint(line));
+        // The memo gets what was read even when reading fails halfway.
+        PrintText text;
+        struct Fill {
+            ~Fill() {
+                memo.SetLines(std::move(text.lines));
+                memo.SetFormFeeds(std::move(text.formFeeds));
+            }
+            TQRMemo& memo;
+            PrintText& text;
+        } fill{memo, text};
+        posix::File input = posix::File::OpenForReading(inputFile_);
+        ReadPrintText(input, {program_.LineDrawing()}, text);
     }
 
     // While the preview is open the report belongs to it: its orientation and font stay as
@@ -382,12 +403,14 @@ void TMainForm::PrintButtonClick() {
             form_.RadioButton1->setEnabled(false);
             form_.RadioButton2->setEnabled(false);
             form_.BitBtn1->setEnabled(false);
+            form_.CheckBox1->setEnabled(false);
         }
         ~PreviewScope() {
             form_.previewRunning_ = false;
             form_.RadioButton1->setEnabled(true);
             form_.RadioButton2->setEnabled(true);
             form_.BitBtn1->setEnabled(true);
+            form_.CheckBox1->setEnabled(true);
             // The print dialog may have turned the page; the checked button says how it lies.
             form_.ApplyCheckedOrientation();
             if (form_.closeWhenPreviewEnds_) {
@@ -434,6 +457,11 @@ void TMainForm::BitBtn1Click() {
     font.color = ColorOf(chosen->color);
     report.SetFont(font);
     storedFontSize_.reset();
+    SaveSettings();
+}
+
+void TMainForm::CheckBox1Click() {
+    program_.SetLineDrawing(CheckBox1->isChecked());
     SaveSettings();
 }
 

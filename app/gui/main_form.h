@@ -11,6 +11,7 @@
 #include "app/gui/main_form_dialogs.h"
 #include "report/program_report.h"
 
+class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QPushButton;
@@ -61,6 +62,7 @@ public:
     void RadioButton1Click();
     void RadioButton2Click();
     void BitBtn1Click();
+    void CheckBox1Click();
     void Label4MouseUp();
 
     // The input and output paths as the file system's bytes; the edit boxes show them
@@ -102,6 +104,8 @@ public:
     QRadioButton* RadioButton1;
     QRadioButton* RadioButton2;
     QPushButton* BitBtn1;
+    // Beyond the designed controls: DOS line drawing printed as real lines ("LineDrawing").
+    QCheckBox* CheckBox1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

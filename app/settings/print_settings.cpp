@@ -16,6 +16,7 @@ constexpr std::string_view kSection = "Print";
 constexpr std::string_view kOrientationKey = "Orientation";
 constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
+constexpr std::string_view kLineDrawingKey = "LineDrawing";
 
 }  // namespace
 
@@ -59,6 +60,7 @@ PrintSettings ReadPrintSettings(const std::string& path) {
     settings.fontName = file.ReadString(kSection, kFontKey, "");
     if (settings.fontName.size() > kMaxFaceNameLength) settings.fontName.resize(kMaxFaceNameLength);
     settings.fontSize = ParseProfileInteger(file.ReadString(kSection, kFontSizeKey, ""), 10);
+    settings.lineDrawing = ParseProfileInteger(file.ReadString(kSection, kLineDrawingKey, ""), 0) != 0;
     return settings;
 }
 
@@ -70,6 +72,11 @@ void WritePrintSettings(const std::string& path, const PrintSettings& settings) 
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, settings.fontSize);
     file.WriteString(kSection, kFontSizeKey, std::string_view(digits, result.ptr - digits));
+    // No value read from a line can hold a line break: as the fallback it tells an absent key.
+    constexpr std::string_view kAbsent = "\n";
+    if (settings.lineDrawing || file.ReadString(kSection, kLineDrawingKey, kAbsent) != kAbsent) {
+        file.WriteString(kSection, kLineDrawingKey, settings.lineDrawing ? "1" : "0");
+    }
 }
 
 }  // namespace quillon

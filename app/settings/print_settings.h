@@ -13,6 +13,7 @@ struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
     int fontSize = 10;              // "FontSize": points, applied without a range test
+    bool lineDrawing = false;       // "LineDrawing": "1" prints DOS line drawing as lines
 };
 
 // The size in points a "FontSize" value prints at, in the program and the command-line tool
@@ -33,8 +34,10 @@ int ParseProfileInteger(std::string_view text, int fallback);
 // Reads the settings; missing file, section or keys give the defaults. Never fails.
 PrintSettings ReadPrintSettings(const std::string& path);
 
-// Writes "Orientation", "Font" and "FontSize", in that order, one key at a time; raises
-// EIniFileException("Unable to write to <path>") at the first key that cannot be written.
+// Writes "Orientation", "Font" and "FontSize", in that order, one key at a time, then
+// "LineDrawing" when it is on or the file holds it already (a file of a user who never turned
+// it on keeps exactly the three specified keys); raises EIniFileException("Unable to write to
+// <path>") at the first key that cannot be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);
 
 }  // namespace quillon

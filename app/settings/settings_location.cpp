@@ -1,5 +1,7 @@
 #include "app/settings/settings_location.h"
 
+#include "app/common/executable_folder.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,16 +17,6 @@ constexpr const char* kFileName = "quillon.ini";
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
-}
-
-std::string ExecutableFolder() {
-    std::string exe(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0) return ".";
-    exe.resize(static_cast<std::size_t>(n));
-    const auto slash = exe.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? std::string("/") : exe.substr(0, slash);
 }
 
 std::string Join(const std::string& folder, const char* name) {

@@ -40,7 +40,8 @@ std::string InOutMessage(int code) {
     return "I/O error " + std::to_string(code);
 }
 
-EInOutError::EInOutError(int code) : std::runtime_error(InOutMessage(code)), code_(code) {}
+EInOutError::EInOutError(int code, std::string path)
+    : std::runtime_error(InOutMessage(code)), code_(code), path_(std::move(path)) {}
 
 int InOutCodeFromErrno(int error, const std::string& path) {
     switch (error) {

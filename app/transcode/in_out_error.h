@@ -8,14 +8,18 @@ namespace quillon {
 // Error of a text-file operation. Codes follow the Windows error numbering so that the
 // messages mean the same wherever the files come from (2 file not found, 3 bad path,
 // 5 access denied, 32 sharing violation, 112 disk full, ...).
+// The message is the code's alone; the file it concerns, when known, travels beside it for
+// callers that name files (the command-line tool).
 class EInOutError : public std::runtime_error {
 public:
-    explicit EInOutError(int code);
+    explicit EInOutError(int code, std::string path = {});
 
     int Code() const noexcept { return code_; }
+    const std::string& Path() const noexcept { return path_; }
 
 private:
     int code_;
+    std::string path_;
 };
 
 // The fixed message of an error code: "File not found", ..., "I/O error %d".

@@ -25,20 +25,26 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-void File::Fail(int error) const { throw EInOutError(InOutCodeFromErrno(error, path_)); }
+void File::Fail(int error) const { throw EInOutError(InOutCodeFromErrno(error, path_), path_); }
 
 File File::OpenForReading(const std::string& path) {
-    if (path.empty()) throw EInOutError(kPathNotFound);
+    if (path.empty()) throw EInOutError(kPathNotFound, path);
     // Non-blocking so that opening a FIFO cannot hang; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path));
+    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path), path);
     File file(fd, path);
     const struct stat st = file.Status();
-    if (!S_ISREG(st.st_mode)) throw EInOutError(kAccessDenied);
+    if (!S_ISREG(st.st_mode)) throw EInOutError(kAccessDenied, path);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return file;
+}
+
+File File::Standard(int fd, std::string name) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (own < 0) throw EInOutError(InOutCodeFromErrno(errno, name), name);
+    return File(own, std::move(name));
 }
 
 struct stat File::Status() const {

@@ -20,6 +20,9 @@ public:
 
     // Opens an existing regular file for reading; other kinds of file are refused with code 5.
     static File OpenForReading(const std::string& path);
+    // A descriptor of its own for standard input or output (fd 0 or 1), of any kind; `name` is
+    // what errors are reported for.
+    static File Standard(int fd, std::string name);
 
     int Descriptor() const noexcept { return fd_; }
     const std::string& Path() const noexcept { return path_; }

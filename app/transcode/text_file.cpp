@@ -1,6 +1,8 @@
 #include "app/transcode/text_file.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,6 +12,7 @@
 #include "app/transcode/line_blocks.h"
 #include "app/transcode/line_scanner.h"
 #include "app/transcode/posix_file.h"
+#include "app/transcode/utf8_blocks.h"
 
 namespace quillon {
 
@@ -89,22 +92,84 @@ private:
     std::size_t used_ = 0;
 };
 
+// Writes lines in either encoding with the chosen line end.
+class EncodingSink {
+public:
+    EncodingSink(posix::File& output, TextEncoding encoding, LineEnd lineEnd)
+        : output_(output),
+          utf8_(encoding == TextEncoding::kUtf8),
+          lineEnd_(lineEnd == LineEnd::kCrLf ? std::string_view("\r\n") : std::string_view("\n")),
+          buffer_(new std::uint8_t[kWriteBufferSize + kSlack]) {}
+
+    void Bytes(const std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            // Every input byte gives at most three output bytes; the slack takes the whole
+            // blocks stored past the end.
+            if (kWriteBufferSize - used_ < 64) Flush();
+            const std::size_t n = std::min(size, (kWriteBufferSize - used_) / 3);
+            used_ = static_cast<std::size_t>(Encode(data, n, buffer_.get() + used_) - buffer_.get());
+            data += n;
+            size -= n;
+        }
+    }
+
+    bool EndLine() {
+        if (kWriteBufferSize - used_ < lineEnd_.size()) Flush();
+        std::memcpy(buffer_.get() + used_, lineEnd_.data(), lineEnd_.size());
+        used_ += lineEnd_.size();
+        return true;
+    }
+
+    void Flush() {
+        output_.WriteAll(buffer_.get(), used_);
+        used_ = 0;
+    }
+
+private:
+    std::uint8_t* Encode(const std::uint8_t* in, std::size_t n, std::uint8_t* out) const {
+        if (utf8_) return DosToUtf8Run(in, n, out);
+        ShiftDosLetters(in, out, n);
+        return out + n;
+    }
+
+    posix::File& output_;
+    bool utf8_;
+    std::string_view lineEnd_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t used_ = 0;
+};
+
+posix::File OpenConversionInput(const std::string& path) {
+    return path == kStandardStream ? posix::File::Standard(0, path) : posix::File::OpenForReading(path);
+}
+
+// Whether `output` is the input file itself (a pipe or terminal may well be both).
+bool IsTheInputFile(const struct stat& output, const struct stat& input) {
+    return S_ISREG(input.st_mode) && posix::SameFile(output, input);
+}
+
 // Opens (creating when absent) the output of a conversion without emptying it yet, and
 // refuses it when it is the input file itself.
 posix::File OpenConversionOutput(const std::string& path, const struct stat& input) {
-    if (path.empty()) throw EInOutError(kPathNotFound);
+    if (path == kStandardStream) {
+        // Standard output is written as it is: whoever opened it chose to empty it or not.
+        posix::File output = posix::File::Standard(1, path);
+        if (IsTheInputFile(output.Status(), input)) throw EInOutError(kSharingViolation, path);
+        return output;
+    }
+    if (path.empty()) throw EInOutError(kPathNotFound, path);
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && posix::SameFile(existing, input)) {
-        throw EInOutError(kSharingViolation);
+    if (::stat(path.c_str(), &existing) == 0 && IsTheInputFile(existing, input)) {
+        throw EInOutError(kSharingViolation, path);
     }
     // Non-blocking open: a FIFO without a reader fails instead of hanging.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path));
+    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path), path);
     posix::File output(fd, path);
     const struct stat st = output.Status();
-    if (posix::SameFile(st, input)) throw EInOutError(kSharingViolation);
+    if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation, path);
     if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        throw EInOutError(InOutCodeFromErrno(errno, path));
+        throw EInOutError(InOutCodeFromErrno(errno, path), path);
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -156,13 +221,12 @@ LineList ReadTextLines(const std::string& path) {
     return lines;
 }
 
-void ConvertTextFile(const std::string& inputPath, const std::string& outputPath) {
-    posix::File input = posix::File::OpenForReading(inputPath);
-    posix::File output = OpenConversionOutput(outputPath, input.Status());
+namespace {
 
+template <class Sink>
+void Convert(posix::File& input, Sink& sink) {
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReadBufferSize + kSlack]());
     DosLineScanner scanner(/*paddedInput=*/true);
-    ConvertSink sink(output);
     while (!scanner.Ended()) {
         const std::size_t n = input.Read(buffer.get(), kReadBufferSize);
         if (n == 0) {
@@ -172,6 +236,22 @@ void ConvertTextFile(const std::string& inputPath, const std::string& outputPath
         scanner.Feed(buffer.get(), n, sink);
     }
     sink.Flush();
+}
+
+}  // namespace
+
+void ConvertTextFile(const std::string& inputPath, const std::string& outputPath,
+                     const ConvertOptions& options) {
+    posix::File input = OpenConversionInput(inputPath);
+    posix::File output = OpenConversionOutput(outputPath, input.Status());
+    if (options.encoding == TextEncoding::kCp1251 && options.lineEnd == LineEnd::kCrLf) {
+        // The specified conversion, with its block-copy fast path.
+        ConvertSink sink(output);
+        Convert(input, sink);
+    } else {
+        EncodingSink sink(output, options.encoding, options.lineEnd);
+        Convert(input, sink);
+    }
     input.Close();
     output.Close();
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/core/cp1251.h"
+#include "platform/core/dos_code_page.h"
 
 namespace quillon {
 
@@ -42,10 +43,16 @@ OutlineBox ShapeOutline(const Rect& rect, const Pen& pen) {
     return {rect.left + inset, rect.top + inset, rect.Width() - 2 * inset, rect.Height() - 2 * inset};
 }
 
-Size Canvas::TextExtent(std::string_view text) { return TextExtentW(DecodeCp1251(text)); }
+std::u16string DecodeFontText(std::string_view text, int charset) {
+    return charset == kOemCharset ? DecodeDos(text) : DecodeCp1251(text);
+}
+
+Size Canvas::TextExtent(std::string_view text) {
+    return TextExtentW(DecodeFontText(text, Font().charset));
+}
 
 void Canvas::TextOut(int x, int y, std::string_view text, unsigned options, const Rect* rect) {
-    TextOutW(x, y, DecodeCp1251(text), nullptr, options, rect);
+    TextOutW(x, y, DecodeFontText(text, Font().charset), nullptr, options, rect);
 }
 
 }  // namespace quillon

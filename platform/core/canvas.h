@@ -34,9 +34,16 @@ struct Brush {
 // Font style flags.
 enum FontStyle : unsigned { kFontBold = 1, kFontItalic = 2, kFontUnderline = 4, kFontStrikeOut = 8 };
 
-// Character sets of the Windows font record; the program's text is Windows-1251.
+// Character sets of the Windows font record. The program's text is Windows-1251; a font of
+// the OEM character set takes its 8-bit text in the DOS code page instead (dos_code_page.h),
+// which is how DOS line drawing prints as real lines.
 inline constexpr int kDefaultCharset = 1;
 inline constexpr int kRussianCharset = 204;
+inline constexpr int kOemCharset = 255;
+
+// 8-bit text as a font of `charset` reads it: the DOS code page for kOemCharset, else
+// Windows-1251.
+std::u16string DecodeFontText(std::string_view text, int charset);
 
 // A font as the report engine asks for it. The size is in points, so that it means the same at
 // every resolution; a canvas turns it into whole device pixels (10 points at 96 pixels per
@@ -118,8 +125,8 @@ public:
     virtual const FontSpec& Font() const = 0;
     virtual FontMetrics Metrics() = 0;
 
-    // Width and height of 8-bit (Windows-1251) text in the current font; the height is the
-    // font's ascent plus descent.
+    // Width and height of 8-bit text in the current font (decoded by its character set); the
+    // height is the font's ascent plus descent.
     Size TextExtent(std::string_view text);
     virtual Size TextExtentW(std::u16string_view text) = 0;
 
@@ -128,7 +135,7 @@ public:
     virtual void SetBackgroundTransparent(bool transparent) = 0;  // SetBkMode
     virtual void SetBackgroundColor(Color color) = 0;             // behind opaque text
 
-    // Draws 8-bit (Windows-1251) text at (x, y) by the current alignment. `rect` is the
+    // Draws 8-bit text (decoded by the font's character set) at (x, y) by the current alignment. `rect` is the
     // clipping or opaque rectangle, used only with kEtoClipped / kEtoOpaque. Control bytes are
     // drawn as the font's glyphs, never interpreted.
     void TextOut(int x, int y, std::string_view text, unsigned options = 0, const Rect* rect = nullptr);

@@ -18,7 +18,7 @@ constexpr char16_t kHigh[64] = {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
 };
 
-char16_t UnicodeUpper(char16_t c) {
+char16_t UnicodeUpper(char16_t c) noexcept {
     if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
     if (c >= 0x0430 && c <= 0x044F) return static_cast<char16_t>(c - 0x20);
     if (c >= 0x0450 && c <= 0x045F) return static_cast<char16_t>(c - 0x50);
@@ -148,6 +148,8 @@ std::string Utf8ToCp1251(std::string_view text, std::uint8_t fallback) {
     }
     return out;
 }
+
+char16_t UnicodeUpperCase(char16_t ch) noexcept { return UnicodeUpper(ch); }
 
 std::uint8_t UpperCp1251(std::uint8_t byte) noexcept { return CaseTables().upper[byte]; }
 std::uint8_t LowerCp1251(std::uint8_t byte) noexcept { return CaseTables().lower[byte]; }

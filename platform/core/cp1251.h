@@ -24,6 +24,10 @@ std::string Utf8ToCp1251(std::string_view text, std::uint8_t fallback = '?');
 // UTF-16 (surrogate pairs included) as UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The capital of a Latin or Cyrillic letter (every letter of the code page); other
+// characters are their own capital.
+char16_t UnicodeUpperCase(char16_t ch) noexcept;
+
 // Letter case within the code page, Cyrillic included (а..я <-> А..Я, ё <-> Ё, ...).
 std::uint8_t UpperCp1251(std::uint8_t byte) noexcept;
 std::uint8_t LowerCp1251(std::uint8_t byte) noexcept;

@@ -12,6 +12,7 @@
 
 #include "platform/core/canvas.h"
 #include "platform/core/cp1251.h"
+#include "platform/core/dos_code_page.h"
 #include "platform/core/emf_format.h"
 #include "platform/core/page_picture.h"
 #include "platform/core/services.h"
@@ -669,7 +670,9 @@ void Player::Text(const Record& r, bool wide) {
             text[i] = r.U16At(stringOffset + 2 * std::size_t{i});
         } else {
             const std::uint8_t byte = r.U8At(stringOffset + i);
-            if (state_.font.charset != kAnsiCharset) {
+            if (state_.font.charset == kOemCharset) {
+                text[i] = DosToUnicode(byte);
+            } else if (state_.font.charset != kAnsiCharset) {
                 text[i] = Cp1251ToUnicode(byte);
             } else {
                 text[i] = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;

@@ -173,7 +173,8 @@ Size EmfRecordingCanvas::TextExtentW(std::u16string_view text) {
             Metrics().Height()};
 }
 
-// We write 16-bit text records (type 84) even though the engine's text is 8-bit Windows-1251:
+// We write 16-bit text records (type 84) even though the engine's text is 8-bit (Windows-1251,
+// or the DOS code page for a font of the OEM character set):
 // a reader decodes 8-bit records by the font's character set or its own code page, which
 // other readers get wrong for Cyrillic. UTF-16 with charset 204 and the measured advances
 // shows the same letters at the same places in every reader.
@@ -389,7 +390,10 @@ void EmfRecordingCanvas::RealizeFont() {
     key.italic = (font_.style & kFontItalic) != 0;
     key.underline = (font_.style & kFontUnderline) != 0;
     key.strikeOut = (font_.style & kFontStrikeOut) != 0;
-    key.charset = std::clamp(font_.charset, 0, 255);
+    // The text records are Unicode whatever code page the engine's 8-bit text was in; a font
+    // of the DOS code page is recorded as a Cyrillic one, so that other readers do not go
+    // looking for an OEM font for it.
+    key.charset = font_.charset == kOemCharset ? kRussianCharset : std::clamp(font_.charset, 0, 255);
     const std::uint32_t slot =
         Realize(fonts_, kCachedFonts, key, [&](std::uint32_t s) { WriteFont(s, key); });
     SelectHandle(slot, selectedFont_);

@@ -1,7 +1,6 @@
 #include "preview/core/page_text_search.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <span>
 
@@ -18,10 +17,6 @@ constexpr std::size_t kCharCountAt = 44;
 constexpr std::size_t kStringOffsetAt = 48;
 constexpr std::size_t kTextRecordMinimum = kStringOffsetAt + 4;
 
-// A character of a record as the search compares it: a Windows-1251 byte, or kNoByte for a
-// character the code page lacks, which equals no byte of a search text.
-constexpr std::int16_t kNoByte = -1;
-
 std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at) {
     return static_cast<std::uint32_t>(bytes[at]) |
            (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
@@ -29,25 +24,14 @@ std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at) {
            (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
 
-// Windows-1251 byte of every UTF-16 code unit; built once from the code page's own table
-// (a linear lookup per character would be too slow for a search over thousands of pages).
-const std::array<std::int16_t, 65536>& UnicodeToByteTable() {
-    static const auto table = [] {
-        auto t = std::make_unique<std::array<std::int16_t, 65536>>();
-        t->fill(kNoByte);
-        for (int b = 0; b < 256; ++b) {
-            const char16_t ch = Cp1251ToUnicode(static_cast<std::uint8_t>(b));
-            if (UnicodeToCp1251(ch, 0) == b) (*t)[ch] = static_cast<std::int16_t>(b);
-        }
-        return t;
-    }();
-    return *table;
+char16_t Folded(char16_t c, bool matchCase) {
+    return matchCase ? c : UnicodeUpperCase(c);
 }
 
-// The characters of a text-output record as comparable units, folded to capitals unless
-// `matchCase`; false when the record's count or offset do not fit its bytes.
+// The characters of a text-output record, folded to capitals unless `matchCase`; false when
+// the record's count or offset do not fit its bytes.
 bool RecordText(std::uint32_t type, std::span<const std::uint8_t> record, bool matchCase,
-                std::vector<std::int16_t>& out) {
+                std::u16string& out) {
     out.clear();
     if (record.size() < kTextRecordMinimum) return false;
     const std::uint64_t count = U32(record, kCharCountAt);
@@ -56,19 +40,10 @@ bool RecordText(std::uint32_t type, std::span<const std::uint8_t> record, bool m
     if (offset > record.size() || count * charSize > record.size() - offset) return false;
     out.reserve(count);
     const std::uint8_t* p = record.data() + offset;
-    if (type == kExtTextOutW) {
-        const auto& table = UnicodeToByteTable();
-        for (std::uint64_t i = 0; i < count; ++i) {
-            const auto ch = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
-            out.push_back(table[ch]);
-        }
-    } else {
-        for (std::uint64_t i = 0; i < count; ++i) out.push_back(p[i]);
-    }
-    if (!matchCase) {
-        for (std::int16_t& unit : out) {
-            if (unit != kNoByte) unit = UpperCp1251(static_cast<std::uint8_t>(unit));
-        }
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const char16_t c = type == kExtTextOutW ? static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8))
+                                                : Cp1251ToUnicode(p[i]);
+        out.push_back(Folded(c, matchCase));
     }
     return true;
 }
@@ -78,15 +53,16 @@ bool busy = false;
 }  // namespace
 
 bool PageContainsText(std::string_view text, const PagePicture& picture, bool matchCase) {
+    return PageContainsText(DecodeCp1251(text), picture, matchCase);
+}
+
+bool PageContainsText(std::u16string_view text, const PagePicture& picture, bool matchCase) {
     if (text.empty()) return false;
-    std::vector<std::int16_t> wanted;
+    std::u16string wanted;
     wanted.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        wanted.push_back(matchCase ? byte : UpperCp1251(byte));
-    }
+    for (const char16_t c : text) wanted.push_back(Folded(c, matchCase));
     bool found = false;
-    std::vector<std::int16_t> units;
+    std::u16string units;
     picture.EnumerateRecords([&](std::uint32_t type, std::span<const std::uint8_t> record) {
         if (type != kExtTextOutA && type != kExtTextOutW) return true;
         if (!RecordText(type, record, matchCase, units)) return true;
@@ -110,7 +86,7 @@ bool SearchBusyFlag::Busy() {
 }
 
 std::optional<std::vector<int>> SearchPages(
-    std::string_view text, bool matchCase, int pageCount,
+    std::u16string_view text, bool matchCase, int pageCount,
     const std::function<std::unique_ptr<PagePicture>(int page)>& pageAt,
     const std::function<bool()>& between) {
     const SearchBusyFlag flag;

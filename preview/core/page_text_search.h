@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,12 +14,14 @@ namespace quillon {
 
 class PagePicture;
 
-// True when `text` (Windows-1251) occurs as a whole inside one text-output record of
-// `picture`. The characters of 16-bit records are compared through the program's code page
-// (a character the code page lacks matches nothing), those of 8-bit records as they are.
-// Without `matchCase` both sides are compared in capitals, Cyrillic included. An empty text
-// matches nothing; a phrase split over two records is not found. Records whose character count
-// or string offset do not fit the record are skipped.
+// True when `text` occurs as a whole inside one text-output record of `picture`. Characters
+// are compared as Unicode: those of 16-bit records as they are (so line drawing and other
+// characters outside Windows-1251 are found too), those of 8-bit records read as
+// Windows-1251. Without `matchCase` both sides are compared in capitals, Latin and Cyrillic.
+// An empty text matches nothing; a phrase split over two records is not found. Records whose
+// character count or string offset do not fit the record are skipped.
+bool PageContainsText(std::u16string_view text, const PagePicture& picture, bool matchCase);
+// The same for a Windows-1251 text.
 bool PageContainsText(std::string_view text, const PagePicture& picture, bool matchCase);
 
 // The state all searches share: one search runs at a time. A search holds the flag while it
@@ -43,7 +46,7 @@ private:
 // the window breathe) and stops the search by answering false. Answers the matching page
 // numbers in order, or none when another search is running or `between` stopped this one.
 std::optional<std::vector<int>> SearchPages(
-    std::string_view text, bool matchCase, int pageCount,
+    std::u16string_view text, bool matchCase, int pageCount,
     const std::function<std::unique_ptr<PagePicture>(int page)>& pageAt,
     const std::function<bool()>& between = {});
 

@@ -61,10 +61,6 @@ QString FromCp1251(const std::string& text) {
     return QString::fromStdString(Cp1251ToUtf8(text));
 }
 
-// An unassigned byte of the code page: a typed character the code page lacks becomes this,
-// so that it matches nothing on a page.
-constexpr std::uint8_t kNoSuchCharacter = 0x98;
-
 }  // namespace
 
 TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
@@ -476,7 +472,7 @@ void TQRStandardPreview::FindButtonClick() {
     searchResultBox_->setEnabled(true);
     searchTextLabel_->setText(request->text);
     searchResultBox_->clear();
-    const std::string text = Utf8ToCp1251(request->text.toStdString(), kNoSuchCharacter);
+    const std::u16string text = request->text.toStdU16String();
     std::optional<std::vector<int>> pages;
     Guarded([&] {
         int done = 0;

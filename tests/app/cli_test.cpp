@@ -44,21 +44,35 @@ TEST(QuillonCli, ReportsErrorsAsTheProgramDoes) {
     TempDir dir;
     CliRun run = RunCli("convert " + dir.File("missing.txt") + " " + dir.File("out.txt"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, "File not found.\n");
+    EXPECT_EQ(run.output, "quillon-cli: " + dir.File("missing.txt") + ": File not found.\n");
     testing::WriteFile(dir.File("in.txt"), "x");
     run = RunCli("convert " + dir.File("in.txt") + " " + dir.Path() + "/./in.txt");
-    EXPECT_EQ(run.output, "I/O error 32.\n");
+    EXPECT_EQ(run.output, "quillon-cli: " + dir.Path() + "/./in.txt: I/O error 32.\n");
     EXPECT_EQ(testing::ReadFile(dir.File("in.txt")), "x");
 }
 
 TEST(QuillonCli, ExplainsItsUsage) {
     CliRun run = RunCli("--help");
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.output.find("quillon-cli convert INPUT OUTPUT"), std::string::npos);
-    run = RunCli("convert only-one");
-    EXPECT_EQ(run.status, 2);
-    run = RunCli("frobnicate");
-    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("quillon-cli convert [--to cp1251|utf-8]"), std::string::npos);
+    EXPECT_NE(run.output.find("quillon-cli print INPUT"), std::string::npos);
+    // Help on every command, in each form, succeeds and shows that command.
+    for (const std::string command : {"convert", "print", "render"}) {
+        for (const std::string& form : {"help " + command, command + " --help", command + " -h"}) {
+            run = RunCli(form);
+            EXPECT_EQ(run.status, 0) << form;
+            EXPECT_NE(run.output.find("quillon-cli " + command + " "), std::string::npos) << form;
+        }
+    }
+    run = RunCli("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("quillon-cli ", 0), 0u) << run.output;
+    for (const char* wrong : {"convert only-one", "frobnicate", "convert --to latin1 a b",
+                              "print", "render x.qrp", "print x --size big --pdf y"}) {
+        run = RunCli(wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_EQ(run.output.rfind("quillon-cli: ", 0), 0u) << wrong << ": " << run.output;
+    }
 }
 
 }  // namespace
@@ -78,14 +92,7 @@ std::string NumberedDosLines(int count) {
 }
 
 std::string PdfText(const std::string& pdf) {
-    const std::string command = "pdftotext -layout -enc UTF-8 " + pdf + " - 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-    if (pipe != nullptr) ::pclose(pipe);
-    return text;
+    return testing::CommandOutput("pdftotext -layout -enc UTF-8 " + pdf + " - 2>&1");
 }
 
 // The numbers of the "Проба N" lines, page by page (pdftotext ends each page with a form feed).
@@ -188,7 +195,7 @@ TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {
         EXPECT_FALSE(testing::FileExists(dir.File("out.pdf"))) << name;
     }
     const CliRun missing = RunCli("print " + dir.File("nothing.txt") + " --pdf " + dir.File("out.pdf"));
-    EXPECT_EQ(missing.output, "File not found.\n");
+    EXPECT_EQ(missing.output, "quillon-cli: " + dir.File("nothing.txt") + ": File not found.\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFontInfo>
 #include <QFrame>
@@ -78,6 +79,8 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
         {"RadioButton1", {121, 110, 71, 17}, "Портрет"},
         {"RadioButton2", {196, 110, 71, 17}, "Пейзаж"},
         {"BitBtn1", {273, 105, 75, 25}, "Шрифт"},
+        // Not in the design: in the free room of the expanded panel, clear of every control.
+        {"CheckBox1", {8, 110, 105, 17}, "Рамки"},
     };
     for (const ControlDesign& design : kControls) {
         const auto* control = form->findChild<QWidget*>(QString::fromLatin1(design.name));
@@ -106,7 +109,14 @@ TEST_F(MainFormTest, IsBuiltFromItsDesign) {
     } while (widget != form->InputFileEdit && order.size() < 20);
     EXPECT_EQ(order,
               (std::vector<QString>{"InputFileEdit", "OutputFileEdit", "ConvertButton",
-                                    "PrintButton", "RadioButton1", "RadioButton2", "BitBtn1"}));
+                                    "PrintButton", "RadioButton1", "RadioButton2", "BitBtn1",
+                                    "CheckBox1"}));
+    for (const QWidget* other : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != static_cast<const QWidget*>(form->CheckBox1)) {
+            EXPECT_FALSE(other->geometry().intersects(form->CheckBox1->geometry()))
+                << other->objectName().toStdString();
+        }
+    }
     // The later label lies on top: the one pixel of the other that shows makes the edge.
     EXPECT_EQ(form->childAt(20, 65), form->Label4);
     EXPECT_EQ(form->childAt(56, 72), form->Label3);
@@ -309,6 +319,29 @@ TEST_F(MainFormTest, ALandscapeSettingIsAppliedAndWrittenBackAtStart) {
     form->RadioButton1->click();
     EXPECT_EQ(form->Report1().Page().Orientation(), TPrinterOrientation::poPortrait);
     EXPECT_TRUE(ReadPrintSettings(rig_.SettingsPath()).portrait);
+    EXPECT_TRUE(rig_.dialogs.errors.empty());
+}
+
+TEST_F(MainFormTest, LineDrawingFollowsTheSettingsFileAndIsSavedWithTheOtherKeys) {
+    WriteFile(rig_.SettingsPath(), "[Print]\r\nLineDrawing=1\r\n[Mine]\r\nKept=yes\r\n");
+    auto form = rig_.MakeForm();
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_EQ(form->Report1().Font().charset, kOemCharset);
+    form->CheckBox1->click();
+    EXPECT_EQ(form->Report1().Font().charset, kRussianCharset);
+    EXPECT_EQ(ReadFile(rig_.SettingsPath()),
+              "[Print]\r\nLineDrawing=0\r\nOrientation=portrait\r\nFont=Courier New\r\n"
+              "FontSize=10\r\n[Mine]\r\nKept=yes\r\n");
+
+    // A file without the key keeps exactly the specified three until the box is ticked.
+    std::remove(rig_.SettingsPath().c_str());
+    form = rig_.MakeForm();
+    EXPECT_FALSE(form->CheckBox1->isChecked());
+    form->RadioButton2->click();
+    EXPECT_EQ(ReadFile(rig_.SettingsPath()),
+              "[Print]\r\nOrientation=landscape\r\nFont=Courier New\r\nFontSize=10\r\n");
+    form->CheckBox1->click();
+    EXPECT_TRUE(ReadPrintSettings(rig_.SettingsPath()).lineDrawing);
     EXPECT_TRUE(rig_.dialogs.errors.empty());
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/transcode/line_scanner.h"
 #include "app/transcode/text_file.h"
+#include "platform/core/dos_code_page.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
@@ -117,11 +118,25 @@ TEST(ConvertTextFile, LargeRandomFileMatchesTheReader) {
         const int end = static_cast<int>(random() % 10);
         input += end < 6 ? "\r\n" : end < 9 ? "\n" : "\r";
         if (random() % 1000 == 0) input += "x\x1Ay\n";
+        // Rules of one line-drawing character, as tables have them.
+        if (random() % 50 == 0) input += std::string(10 + random() % 40, '\xC4') + "\xB4\r\n";
     }
     TempDir dir;
     WriteFile(dir.File("in.txt"), input);
     ConvertTextFile(dir.File("in.txt"), dir.File("out.txt"));
-    EXPECT_EQ(ReadFile(dir.File("out.txt")), ExpectedConversion(ReadTextLines(dir.File("in.txt"))));
+    const LineList lines = ReadTextLines(dir.File("in.txt"));
+    EXPECT_EQ(ReadFile(dir.File("out.txt")), ExpectedConversion(lines));
+
+    ConvertTextFile(dir.File("in.txt"), dir.File("utf8.txt"), {TextEncoding::kUtf8, LineEnd::kLf});
+    std::string utf8;
+    for (const Line& line : lines) {
+        for (const char c : line) {
+            const Utf8Char u = DosToUtf8(static_cast<std::uint8_t>(c));
+            utf8.append(reinterpret_cast<const char*>(u.bytes), u.length);
+        }
+        utf8 += '\n';
+    }
+    EXPECT_EQ(ReadFile(dir.File("utf8.txt")), utf8);
 }
 
 TEST(ConvertTextFile, LineEndsAtEveryBlockPositionMatchTheReader) {
@@ -152,6 +167,43 @@ TEST(ConvertTextFile, ConvertingTwiceOnlyChangesLineEnds) {
     ConvertTextFile(dir.File("once.txt"), dir.File("twice.txt"));
     EXPECT_EQ(ReadFile(dir.File("once.txt")), "\xC0\xC1 \xFF\r\n\xC0\xFF\r\n");
     EXPECT_EQ(ReadFile(dir.File("twice.txt")), ReadFile(dir.File("once.txt")));
+}
+
+// Every byte value that the reading rules leave in a line, one per line, and the reading rules'
+// own bytes in the lines around them.
+TEST(ConvertTextFile, Utf8IsWhatIconvMakesOfTheDosCodePage) {
+    std::string lines;
+    for (int b = 0; b < 256; ++b) {
+        if (b == 10 || b == 13 || b == 26) continue;
+        lines += std::string("<") + static_cast<char>(b) + ">\n";
+    }
+    TempDir dir;
+    WriteFile(dir.File("lines.txt"), lines);
+    int status = -1;
+    const std::string iconv =
+        testing::CommandOutput("iconv -f MIK -t UTF-8 " + dir.File("lines.txt"), &status);
+    ASSERT_EQ(status, 0);
+
+    // The same lines with CR LF ends, a lone CR, a cut line and the end-of-text mark.
+    std::string input;
+    for (std::size_t at = 0; at < lines.size(); ++at) input += lines[at] == '\n' ? "\r\n" : lines.substr(at, 1);
+    input += "x\ry\r\nz\x1A" "dropped\n\x1A" "never";
+    WriteFile(dir.File("in.txt"), input);
+    const std::string tail = "xy\nz\n";
+
+    ConvertTextFile(dir.File("in.txt"), dir.File("lf.txt"), {TextEncoding::kUtf8, LineEnd::kLf});
+    EXPECT_EQ(ReadFile(dir.File("lf.txt")), iconv + tail);
+    ConvertTextFile(dir.File("in.txt"), dir.File("crlf.txt"), {TextEncoding::kUtf8, LineEnd::kCrLf});
+    std::string crlf;
+    for (const char c : iconv + tail) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(ReadFile(dir.File("crlf.txt")), crlf);
+}
+
+TEST(ConvertTextFile, Windows1251WithLineFeedsKeepsTheLetterShift) {
+    TempDir dir;
+    WriteFile(dir.File("in.txt"), "\x80\xBF\xC4\r\nab\r\n");
+    ConvertTextFile(dir.File("in.txt"), dir.File("out.txt"), {TextEncoding::kCp1251, LineEnd::kLf});
+    EXPECT_EQ(ReadFile(dir.File("out.txt")), "\xC0\xFF\xC4\nab\n");
 }
 
 TEST(ConvertTextFile, ReplacesAnExistingOutput) {

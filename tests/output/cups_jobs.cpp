@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -78,6 +79,33 @@ std::string WaitForPdf(const std::string& title) {
             for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
                 const std::string name = entry.path().filename().string();
                 if (name.rfind(title, 0) == 0 && entry.path().extension() == ".pdf") {
+                    return entry.path().string();
+                }
+            }
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return {};
+}
+
+std::string WaitForLastPdfOf(const std::string& queue) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        cups_job_t* jobs = nullptr;
+        const int count = cupsGetJobs(&jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
+        int last = 0;
+        bool active = false;
+        for (int i = 0; i < count; ++i) {
+            active = active || jobs[i].state < IPP_JSTATE_STOPPED;
+            if (jobs[i].state == IPP_JSTATE_COMPLETED) last = std::max(last, jobs[i].id);
+        }
+        cupsFreeJobs(count, jobs);
+        const std::string suffix = "-job_" + std::to_string(last) + ".pdf";
+        if (!active && last > 0 && std::filesystem::is_directory(OutputFolder())) {
+            for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
+                const std::string name = entry.path().filename().string();
+                if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                     return entry.path().string();
                 }
             }

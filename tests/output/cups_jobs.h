@@ -26,6 +26,10 @@ std::string JobAttribute(int job, const std::string& name);
 // none appears within a minute.
 std::string WaitForPdf(const std::string& title);
 
+// The PDF of the last job that `queue` completed, once it has no active job left; empty when
+// none appears within a minute. For jobs whose title the test cannot choose.
+std::string WaitForLastPdfOf(const std::string& queue);
+
 // Why the "PDF" queue cannot take jobs (no scheduler, no queue, not accepting), as a reason to
 // skip a printing test; empty when it can.
 std::string MissingPdfQueue();

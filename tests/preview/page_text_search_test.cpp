@@ -124,11 +124,25 @@ TEST(PageContainsText, EightBitRecordsAreWindows1251AndSixteenBitOnesGoThroughIt
     EXPECT_TRUE(PageContainsText(Cp("СУМА"), *page, false));
     EXPECT_TRUE(PageContainsText(Cp("Сума: 5"), *page, true));
     EXPECT_TRUE(PageContainsText("a?b", *page, true));
-    // Characters outside the code page equal nothing the user can type: not the fallback "?"
-    // and not their low 8 bits.
+    // Characters outside the code page equal only themselves: not the fallback "?" and not
+    // their low 8 bits.
     EXPECT_FALSE(PageContainsText("caf?", *page, false));
     EXPECT_FALSE(PageContainsText("caf\xe9", *page, false));
     EXPECT_FALSE(PageContainsText("\x2d", *page, false));  // low byte of U+4E2D
+    EXPECT_TRUE(PageContainsText(u"\u00e9 A?B \u4e2d", *page, false));
+}
+
+TEST(PageContainsText, FindsLineDrawingOfTheDosCodePage) {
+    // A page printed in a font of the DOS code page: a frame and a Cyrillic word.
+    EmfRecordingCanvas canvas(794, 1123);
+    canvas.SetFont({"Courier New", 10, 0, kBlack, kOemCharset});
+    canvas.TextOut(40, 40, "\xDA\xC4\xC4\xCF");
+    canvas.TextOut(40, 55, "\xD3\x91\xB3\xAC\xA0\xD3");
+    const auto page = canvas.Finish();
+    EXPECT_TRUE(PageContainsText(u"\u250c\u2500\u2500\u2510", *page, true));
+    EXPECT_TRUE(PageContainsText(u"\u2502\u0421\u0443\u043c", *page, true));
+    EXPECT_TRUE(PageContainsText(Cp("СУМА"), *page, false));
+    EXPECT_FALSE(PageContainsText("+--+", *page, false));
 }
 
 TEST(PageContainsText, RecordsThatDoNotFitTheirBytesAreSkipped) {
@@ -165,11 +179,11 @@ TEST(SearchPages, ListsMatchingPagesInOrderAndSkipsPagesNotStored) {
         const auto& p = pages[static_cast<std::size_t>(page - 1)];
         return p ? PagePicture::FromBytes(p->Bytes()) : nullptr;
     };
-    EXPECT_EQ(SearchPages("total", false, 4, pageAt), (std::vector<int>{1, 3}));
+    EXPECT_EQ(SearchPages(u"total", false, 4, pageAt), (std::vector<int>{1, 3}));
     EXPECT_EQ(asked, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(SearchPages("Total", true, 4, pageAt), (std::vector<int>{1}));
-    EXPECT_EQ(SearchPages("absent", false, 4, pageAt), std::vector<int>{});
-    EXPECT_EQ(SearchPages("total", false, 0, pageAt), std::vector<int>{});
+    EXPECT_EQ(SearchPages(u"Total", true, 4, pageAt), (std::vector<int>{1}));
+    EXPECT_EQ(SearchPages(u"absent", false, 4, pageAt), std::vector<int>{});
+    EXPECT_EQ(SearchPages(u"total", false, 0, pageAt), std::vector<int>{});
 }
 
 TEST(SearchPages, ASecondSearchWhileOneRunsIsRefusedAndAStoppedSearchAnswersNothing) {
@@ -177,10 +191,10 @@ TEST(SearchPages, ASecondSearchWhileOneRunsIsRefusedAndAStoppedSearchAnswersNoth
     const auto pageAt = [&](int) { return PagePicture::FromBytes(page->Bytes()); };
     std::optional<std::vector<int>> nested = std::vector<int>{-1};
     int between = 0;
-    const auto result = SearchPages("total", false, 3, pageAt, [&] {
+    const auto result = SearchPages(u"total", false, 3, pageAt, [&] {
         ++between;
         EXPECT_TRUE(SearchBusyFlag::Busy());
-        nested = SearchPages("total", false, 3, pageAt);
+        nested = SearchPages(u"total", false, 3, pageAt);
         return true;
     });
     EXPECT_EQ(between, 2);
@@ -189,7 +203,7 @@ TEST(SearchPages, ASecondSearchWhileOneRunsIsRefusedAndAStoppedSearchAnswersNoth
     EXPECT_FALSE(SearchBusyFlag::Busy());
 
     int calls = 0;
-    EXPECT_EQ(SearchPages("total", false, 3, pageAt, [&] { return ++calls < 2; }), std::nullopt);
+    EXPECT_EQ(SearchPages(u"total", false, 3, pageAt, [&] { return ++calls < 2; }), std::nullopt);
     EXPECT_EQ(calls, 2);
     EXPECT_FALSE(SearchBusyFlag::Busy());
 }

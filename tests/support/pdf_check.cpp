@@ -3,26 +3,11 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tests/support/temp_dir.h"
+
 namespace quillon::testing {
 
 namespace {
-
-struct Output {
-    int status = -1;
-    std::string out;
-};
-
-// Runs a shell command; its standard error goes to `errors` when given.
-Output Run(const std::string& command) {
-    Output result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    result.status = ::pclose(pipe);
-    return result;
-}
 
 std::string Quoted(const std::string& path) {
     std::string q = "'";
@@ -43,33 +28,29 @@ std::string Field(const std::string& info, const std::string& key) {
 
 }  // namespace
 
-std::string CommandOutput(const std::string& command) {
-    return Run(command).out;
-}
-
 PdfFacts InspectPdf(const std::string& path) {
     PdfFacts facts;
     const std::string file = Quoted(path);
-    const Output qpdf = Run("qpdf --check " + file + " 2>&1");
-    facts.qpdfReport = qpdf.out;
+    int status = -1;
+    facts.qpdfReport = CommandOutput("qpdf --check " + file + " 2>&1", &status);
     facts.qpdfClean =
-        qpdf.status == 0 &&
-        qpdf.out.find("No syntax or stream encoding errors found") != std::string::npos &&
-        qpdf.out.find("WARNING") == std::string::npos;
-    const std::string errors = path + ".stderr";
-    const Output info = Run("pdfinfo " + file + " 2>" + Quoted(errors) + "; cat " + Quoted(errors));
-    facts.pages = std::atoi(Field(info.out, "Pages").c_str());
-    std::sscanf(Field(info.out, "Page size").c_str(), "%lf x %lf", &facts.width, &facts.height);
-    facts.title = Field(info.out, "Title");
-    facts.creator = Field(info.out, "Creator");
-    const Output fonts = Run("pdffonts " + file + " 2>>" + Quoted(errors));
-    std::istringstream fontLines(fonts.out);
+        status == 0 &&
+        facts.qpdfReport.find("No syntax or stream encoding errors found") != std::string::npos &&
+        facts.qpdfReport.find("WARNING") == std::string::npos;
+    // Poppler's complaints go to standard error, collected in a file beside the PDF.
+    const std::string errors = Quoted(path + ".stderr");
+    const std::string info = CommandOutput("pdfinfo " + file + " 2>" + errors);
+    facts.pages = std::atoi(Field(info, "Pages").c_str());
+    std::sscanf(Field(info, "Page size").c_str(), "%lf x %lf", &facts.width, &facts.height);
+    facts.title = Field(info, "Title");
+    facts.creator = Field(info, "Creator");
+    std::istringstream fontLines(CommandOutput("pdffonts " + file + " 2>>" + errors));
     std::string line;
     for (int n = 0; std::getline(fontLines, line); ++n) {
         if (n >= 2 && !line.empty()) facts.fonts.push_back(line);
     }
-    facts.text = Run("pdftotext -layout -enc UTF-8 " + file + " - 2>>" + Quoted(errors)).out;
-    facts.warnings = Run("cat " + Quoted(errors) + "; rm -f " + Quoted(errors)).out;
+    facts.text = CommandOutput("pdftotext -layout -enc UTF-8 " + file + " - 2>>" + errors);
+    facts.warnings = CommandOutput("cat " + errors + "; rm -f " + errors);
     return facts;
 }
 

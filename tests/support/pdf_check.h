@@ -21,8 +21,6 @@ struct PdfFacts {
 
 PdfFacts InspectPdf(const std::string& path);
 
-// What a shell command writes on its standard output.
-std::string CommandOutput(const std::string& command);
 
 // The non-blank lines of pdftotext's text, trailing blanks removed.
 std::vector<std::string> TextLines(const std::string& text);

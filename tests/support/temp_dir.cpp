@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +73,21 @@ int RunUnprivileged(const std::function<int()>& body) {
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     const int code = WEXITSTATUS(status);
     return code >= 254 ? -1 : code;
+}
+
+std::string CommandOutput(const std::string& command, int* status) {
+    std::string out;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        if (status != nullptr) *status = -1;
+        return out;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int result = ::pclose(pipe);
+    if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return out;
 }
 
 }  // namespace quillon::testing

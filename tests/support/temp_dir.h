@@ -26,6 +26,9 @@ void WriteFile(const std::string& path, std::string_view content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// The standard output of a shell command; `status` receives its exit status when given.
+std::string CommandOutput(const std::string& command, int* status = nullptr);
+
 // Runs `body` in a child process as an unprivileged user (uid and gid 65534) when the tests
 // run as root, so that permission checks really apply; as the current user otherwise. Returns
 // what `body` returned, or -1 when the child died or could not drop its privileges.

@@ -1,0 +1,95 @@
+#include "app/printtext/print_text.h"
+
+#include <array>
+#include <memory>
+
+#include "app/escp/escp_filter.h"
+#include "app/transcode/line_scanner.h"
+#include "app/transcode/transcode.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 << 10;
+constexpr std::uint8_t kTab = 9;
+constexpr std::uint8_t kFormFeed = 12;
+constexpr std::size_t kTabWidth = 8;
+
+using ByteTable = std::array<std::uint8_t, 256>;
+
+constexpr ByteTable MakeTable(bool lineDrawing) {
+    ByteTable table{};
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<std::uint8_t>(b);
+        table[b] = lineDrawing ? byte : NormaliseByteForPrint(byte);
+    }
+    return table;
+}
+
+constexpr ByteTable kNormalised = MakeTable(false);
+constexpr ByteTable kAsTheyAre = MakeTable(true);
+
+// Receives the lines of the reading rules and splits them at form feeds.
+class PrintTextSink {
+public:
+    PrintTextSink(const ByteTable& table, PrintText& text) : table_(table), text_(text) {}
+
+    void Bytes(const std::uint8_t* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) {
+            const std::uint8_t b = data[i];
+            if (b == kFormFeed) {
+                if (!current_.empty()) Emit();
+                text_.formFeeds.push_back(static_cast<std::int32_t>(text_.lines.size()));
+                formFeedInLine_ = true;
+            } else if (b == kTab) {
+                current_.append(kTabWidth - current_.size() % kTabWidth, ' ');
+            } else {
+                current_ += static_cast<char>(table_[b]);
+            }
+        }
+    }
+
+    bool EndLine() {
+        if (!current_.empty() || !formFeedInLine_) Emit();
+        formFeedInLine_ = false;
+        return true;
+    }
+
+private:
+    void Emit() {
+        text_.lines.push_back(std::move(current_));
+        current_.clear();
+    }
+
+    const ByteTable& table_;
+    PrintText& text_;
+    std::string current_;
+    bool formFeedInLine_ = false;
+};
+
+}  // namespace
+
+void ReadPrintText(posix::File& input, const PrintTextOptions& options, PrintText& text) {
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kBufferSize]);
+    EscpFilter filter;
+    DosLineScanner scanner;
+    PrintTextSink sink(options.lineDrawing ? kAsTheyAre : kNormalised, text);
+    while (!scanner.Ended()) {
+        const std::size_t n = input.Read(buffer.get(), kBufferSize);
+        if (n == 0) {
+            scanner.Finish(sink);
+            break;
+        }
+        scanner.Feed(buffer.get(), filter.Filter(buffer.get(), n), sink);
+    }
+}
+
+PrintText ReadPrintText(const std::string& path, const PrintTextOptions& options) {
+    posix::File input = posix::File::OpenForReading(path);
+    PrintText text;
+    ReadPrintText(input, options, text);
+    return text;
+}
+
+}  // namespace quillon
