@@ -10,14 +10,9 @@
 // the machine may be busy, user + system CPU time.
 
 #include <cups/cups.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,45 +20,13 @@
 
 #include "bench/support/bench_support.h"
 
-extern char** environ;
-
 namespace {
 
-struct Figures {
-    double wall = -1;  // seconds; negative when the command failed
-    double cpu = 0;    // user + system seconds
-    long peakKiB = 0;  // largest resident size
-};
+using Figures = quillon::bench::CommandFigures;
 
 std::string TempPath(const std::string& name) {
     const char* base = std::getenv("TMPDIR");
     return std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + name;
-}
-
-// Runs a command with its output to `out` and measures it.
-Figures Spawn(const std::vector<std::string>& argv, const std::string& out = "/dev/null") {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    Figures f;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return f;
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return f;
-    f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    f.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    f.peakKiB = usage.ru_maxrss;
-    return f;
 }
 
 // The fastest of three runs, with the largest peak among them.
@@ -71,7 +34,7 @@ Figures Best(const std::vector<std::string>& argv, const std::string& out = "/de
     Figures best;
     long peak = 0;
     for (int i = 0; i < 3; ++i) {
-        const Figures f = Spawn(argv, out);
+        const Figures f = quillon::bench::RunCommand(argv, out);
         if (f.wall < 0) return f;
         peak = std::max(peak, f.peakKiB);
         if (best.wall < 0 || f.wall < best.wall) best = f;
@@ -164,7 +127,7 @@ int main(int argc, char** argv) {
         const std::string title = big.substr(big.find_last_of('/') + 1);
         Figures submitted;
         for (int i = 0; i < 3; ++i) {
-            const Figures f = Spawn({cli, "print", big, "--printer", queue});
+            const Figures f = quillon::bench::RunCommand({cli, "print", big, "--printer", queue});
             CancelJobs(queue, title);
             if (f.wall < 0) {
                 submitted = f;

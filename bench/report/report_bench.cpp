@@ -11,9 +11,6 @@
 
 #include <QGuiApplication>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
@@ -33,8 +30,6 @@
 #include "platform/core/cp1251.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
-
-extern char** environ;
 
 namespace {
 
@@ -81,24 +76,7 @@ Run GenerateOnce(const std::string& dosPath, int lines) {
 }
 
 double Spawn(const std::vector<std::string>& argv, const std::string& out) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return -1;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return quillon::bench::RunCommand(argv, out).wall;
 }
 
 void Print(const Run& run) {

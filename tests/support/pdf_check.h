@@ -21,7 +21,6 @@ struct PdfFacts {
 
 PdfFacts InspectPdf(const std::string& path);
 
-
 // The non-blank lines of pdftotext's text, trailing blanks removed.
 std::vector<std::string> TextLines(const std::string& text);
 
