@@ -1,12 +1,13 @@
 #include "output/file_stream.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#include "platform/files/in_out_error.h"
+#include "platform/files/temporary_file.h"
 
 namespace quillon {
 
@@ -14,13 +15,6 @@ std::string SystemErrorText(int error) {
     char buffer[256];
     // The GNU variant returns the text, which need not be in the buffer.
     return ::strerror_r(error, buffer, sizeof buffer);
-}
-
-std::string TemporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = dir != nullptr && *dir != '\0' ? dir : "/tmp";
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
 }
 
 FileStream::~FileStream() {
@@ -40,27 +34,15 @@ std::unique_ptr<FileStream> FileStream::OpenForReading(const std::string& path) 
     return file;
 }
 
-std::unique_ptr<FileStream> FileStream::CreateUnique(const std::string& directory,
-                                                     std::string_view prefix, mode_t mode,
-                                                     const std::string& nameForErrors) {
-    static constexpr char kLetters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    const std::string base = directory + "/" + std::string(prefix);
-    int error = EEXIST;
-    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-        std::uint8_t random[6] = {};
-        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-            error = errno;
-            break;
-        }
-        std::string name = base;
-        for (const std::uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
-        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-        if (fd >= 0) return std::unique_ptr<FileStream>(new FileStream(fd, name));
-        error = errno;
+std::unique_ptr<FileStream> FileStream::CreateTemporary(std::string_view prefix) {
+    const std::string folder = TemporaryDirectory();
+    try {
+        posix::File file = CreateUnnamedFile(folder, prefix);
+        return std::unique_ptr<FileStream>(new FileStream(file.Release(), folder + "/" + std::string(prefix)));
+    } catch (const EInOutError& e) {
+        throw EFCreateError(folder + "/" + std::string(prefix) + "XXXXXX",
+                            SystemErrorText(e.SystemError()));
     }
-    throw EFCreateError(nameForErrors.empty() ? base + "XXXXXX" : nameForErrors,
-                        SystemErrorText(error));
 }
 
 struct stat FileStream::Status() const {
@@ -121,6 +103,24 @@ void FileStream::Flush() {
 void FileStream::Close() {
     const int fd = std::exchange(fd_, -1);
     if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) throw EWriteError();
+}
+
+std::size_t OutputFileStream::Read(void*, std::size_t) { throw EReadError(); }
+
+std::size_t OutputFileStream::Write(const void* buffer, std::size_t count) {
+    try {
+        file_.Write(buffer, count);
+    } catch (const EInOutError&) {
+        throw EWriteError();
+    }
+    return count;
+}
+
+std::int64_t OutputFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    const std::int64_t end = file_.Size();
+    const std::int64_t target = origin == SeekOrigin::kBegin ? offset : end + offset;
+    if (target != end) throw EReadError();
+    return end;
 }
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/core/byte_stream.h"
+#include "platform/files/output_file.h"
 
 namespace quillon {
 
@@ -21,12 +22,10 @@ public:
     // Opens an existing regular file for reading only; raises EFOpenError.
     static std::unique_ptr<FileStream> OpenForReading(const std::string& path);
 
-    // Creates a new file named `prefix` followed by a unique suffix in `directory`, with
-    // `mode` (less the process's umask), opened for reading and writing. Raises EFCreateError
-    // naming `nameForErrors`, or the new file's path when that is empty.
-    static std::unique_ptr<FileStream> CreateUnique(const std::string& directory,
-                                                    std::string_view prefix, mode_t mode,
-                                                    const std::string& nameForErrors = {});
+    // A new file without a name in the temporary folder, private to its owner, which the
+    // system frees however the process ends (CreateUnnamedFile). Raises EFCreateError naming
+    // "<folder>/<prefix>XXXXXX".
+    static std::unique_ptr<FileStream> CreateTemporary(std::string_view prefix);
 
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t count) override;
@@ -51,10 +50,21 @@ private:
     std::int64_t position_ = 0;
 };
 
+// A stream that writes an OutputFile from its start to its end: what a copy needs. Reading,
+// and moving anywhere but to the end, raise EReadError; a failed write raises EWriteError.
+class OutputFileStream : public ByteStream {
+public:
+    explicit OutputFileStream(OutputFile& file) : file_(file) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+
+private:
+    OutputFile& file_;
+};
+
 // The system's text for an error number.
 std::string SystemErrorText(int error);
-
-// The folder for temporary files: $TMPDIR when set, else /tmp.
-std::string TemporaryDirectory();
 
 }  // namespace quillon

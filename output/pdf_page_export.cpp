@@ -2,27 +2,39 @@
 
 #include <stdexcept>
 
-#include "output/pdf_output_file.h"
 #include "pdf/pdf_document.h"
 #include "platform/core/services.h"
+#include "platform/files/output_file.h"
 
 namespace quillon {
 
-PdfPageExport::PdfPageExport(std::string fileName, std::vector<std::string> inUse)
-    : fileName_(std::move(fileName)), inUse_(std::move(inUse)) {}
+namespace {
+
+// The PDF writer's bytes into the output file, whose failures raise EInOutError.
+class OutputFileSink : public PdfSink {
+public:
+    explicit OutputFileSink(OutputFile& file) : file_(file) {}
+    void Write(const char* data, std::size_t size) override { file_.Write(data, size); }
+
+private:
+    OutputFile& file_;
+};
+
+}  // namespace
+
+PdfPageExport::PdfPageExport(std::string fileName) : fileName_(std::move(fileName)) {}
 
 PdfPageExport::~PdfPageExport() {
     Abandon();
 }
 
-void PdfPageExport::Begin(const std::string& title, const std::vector<std::string>& inUse) {
+void PdfPageExport::Begin(const std::string& title, const std::vector<std::string>& inputs) {
     Abandon();
-    std::vector<std::string> protectedFiles = inUse_;
-    protectedFiles.insert(protectedFiles.end(), inUse.begin(), inUse.end());
-    file_ = std::make_unique<PdfOutputFile>(fileName_, protectedFiles);
+    file_ = std::make_unique<OutputFile>(fileName_, inputs);
+    sink_ = std::make_unique<OutputFileSink>(*file_);
     PdfDocument::Properties properties;
     properties.title = title;
-    document_ = std::make_unique<PdfDocument>(*file_, properties);
+    document_ = std::make_unique<PdfDocument>(*sink_, properties);
 }
 
 void PdfPageExport::Page(const PagePicture& picture, int paperWidth, int paperLength) {
@@ -41,12 +53,13 @@ void PdfPageExport::End() {
     document_->Finish();
     document_.reset();
     file_->Commit();
-    file_.reset();
+    Abandon();
 }
 
 void PdfPageExport::Abandon() {
     document_.reset();
-    file_.reset();
+    sink_.reset();
+    file_.reset();  // an uncommitted file leaves the target as it was
 }
 
 }  // namespace quillon

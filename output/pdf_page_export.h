@@ -8,29 +8,30 @@
 
 namespace quillon {
 
+class OutputFile;
 class PdfDocument;
-class PdfOutputFile;
+class PdfSink;
 
 // Recorded pages into a PDF file, each page played onto a PDF page of its paper size at the
-// engine's reference resolution, so the PDF has the recorded geometry exactly. The file takes
-// its name only when every page is in.
+// engine's reference resolution, so the PDF has the recorded geometry exactly. The file is an
+// OutputFile: it takes the place of an existing file only when every page is in, is never one
+// of the inputs (EInOutError 32), and a failure or a cancel leaves the target as it was. Its
+// errors are EInOutError with the code of the failure.
 class PdfPageExport : public TQRPageExport {
 public:
-    // `inUse`: files the PDF must not replace besides those the printer names (the input).
-    explicit PdfPageExport(std::string fileName, std::vector<std::string> inUse = {});
+    explicit PdfPageExport(std::string fileName);
     ~PdfPageExport() override;
 
-    void Begin(const std::string& title, const std::vector<std::string>& inUse) override;
+    const std::string& FileName() const override { return fileName_; }
+    void Begin(const std::string& title, const std::vector<std::string>& inputs) override;
     void Page(const PagePicture& picture, int paperWidth, int paperLength) override;
     void End() override;
     void Abandon() override;
 
-    const std::string& FileName() const { return fileName_; }
-
 private:
     std::string fileName_;
-    std::vector<std::string> inUse_;
-    std::unique_ptr<PdfOutputFile> file_;
+    std::unique_ptr<OutputFile> file_;
+    std::unique_ptr<PdfSink> sink_;
     std::unique_ptr<PdfDocument> document_;
 };
 

@@ -13,9 +13,11 @@ class TQRPageExport {
 public:
     virtual ~TQRPageExport() = default;
 
-    // Before the first page. `title` is UTF-8; `inUse` names files that must not be
-    // replaced (the loaded report): refusing them is the export's job.
-    virtual void Begin(const std::string& title, const std::vector<std::string>& inUse) = 0;
+    // The file the document is written to; the report printer refuses its loaded report.
+    virtual const std::string& FileName() const = 0;
+    // Before the first page. `title` is UTF-8; `inputs` are the files the pages were made
+    // from, which the document must not replace: refusing them is the export's job.
+    virtual void Begin(const std::string& title, const std::vector<std::string>& inputs) = 0;
     // One page, `paperWidth` x `paperLength` tenths of a millimetre as it lies.
     virtual void Page(const PagePicture& picture, int paperWidth, int paperLength) = 0;
     // All pages are in: the document takes its place. Raises when it cannot.

@@ -57,9 +57,14 @@ public:
     // Forgets the pages; the stream stays.
     void ClearPages();
 
-    // Writes the stream to `fileName` through a temporary file beside it, which replaces the
-    // file only once everything is written. Refuses to overwrite the file the stream reads.
-    void SaveReportFile(const std::string& fileName);
+    // Raises EFCreateError ("The file is in use as the loaded report") when `fileName` is the
+    // report file the pages are read from, however it is named.
+    void RefuseLoadedFile(const std::string& fileName) const;
+    // Writes the stream to `fileName` as an OutputFile: a regular file is replaced only once
+    // everything is written, a FIFO or device is written through. Refuses the file the stream
+    // reads (EFCreateError) and any of `inputs` (EInOutError, code 32); a file that cannot be
+    // made raises EFCreateError, a failed write EWriteError.
+    void SaveReportFile(const std::string& fileName, std::span<const std::string> inputs = {});
     // Opens `fileName` as the page stream, reads its header (either layout) and reads its
     // last page once, so that a damaged chain or picture fails here. On failure the list has
     // no stream and no pages.

@@ -114,7 +114,7 @@ struct TQRPrinter::Impl {
     std::int32_t unprintableTop = 0;
     std::string title;
     std::string documentName;
-    std::string loadedFile;  // the report file the pages are read from
+    std::vector<std::string> inputFiles;
     bool cancelRequested = false;
 
     std::unique_ptr<EmfRecordingCanvas> recording;  // the page being recorded
@@ -187,8 +187,8 @@ struct TQRPrinter::Impl {
     std::string DocumentTitle() const { return title.empty() ? documentName : Cp1251ToUtf8(title); }
 
     void ReplayProgress(std::int32_t page, std::int32_t first, std::int32_t last) {
-        percentDone = RoundHalfEven32(static_cast<long double>(page - first + 1) /
-                                      (last - first + 1) * 100);
+        percentDone =
+            RoundHalfEven32(static_cast<long double>(page - first + 1) / (last - first + 1) * 100);
         Post(kMsgProgress, percentDone);
         currentPage = page;
     }
@@ -445,7 +445,6 @@ void TQRPrinter::Reset() {
     d.pageList.ClearPages();
     d.pageTotal = 0;
     d.currentPage = 0;
-    d.loadedFile.clear();
     d.state = TQRPrinterState::prsReady;
 }
 
@@ -659,6 +658,12 @@ const std::string& TQRPrinter::DocumentName() const {
 void TQRPrinter::SetDocumentName(const std::string& name) {
     impl_->documentName = name;
 }
+const std::vector<std::string>& TQRPrinter::InputFiles() const {
+    return impl_->inputFiles;
+}
+void TQRPrinter::SetInputFiles(std::vector<std::string> files) {
+    impl_->inputFiles = std::move(files);
+}
 void TQRPrinter::SetCompression(bool compression) {
     impl_->pageList.SetCompression(compression);
 }
@@ -686,7 +691,7 @@ void TQRPrinter::Save(const std::string& fileName) {
     }
     // A report file of no pages would not load again.
     if (impl_->pageList.PageCount() == 0) throw EQRError(kNoPages);
-    impl_->pageList.SaveReportFile(fileName);
+    impl_->pageList.SaveReportFile(fileName, impl_->inputFiles);
 }
 
 void TQRPrinter::Load(const std::string& fileName) {
@@ -709,7 +714,6 @@ void TQRPrinter::Load(const std::string& fileName) {
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     d.pagesFinal = true;
-    d.loadedFile = fileName;
     const auto slash = fileName.find_last_of('/');
     d.documentName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
@@ -800,9 +804,8 @@ void TQRPrinter::ExportPages(TQRPageExport& target, std::int32_t first, std::int
     const Impl::Replay replay(d);
     const std::weak_ptr<int> life = d.life;
 
-    std::vector<std::string> inUse;
-    if (!d.loadedFile.empty()) inUse.push_back(d.loadedFile);
-    target.Begin(d.DocumentTitle(), inUse);
+    d.pageList.RefuseLoadedFile(target.FileName());
+    target.Begin(d.DocumentTitle(), d.inputFiles);
     TQRPrinterClient* const previousTarget = d.OpenReplayProgress();
     MessageQueue& messages = *Platform().messages;
     bool complete = true;

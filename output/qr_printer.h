@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "output/paper.h"
 #include "output/printer_settings.h"
@@ -155,6 +156,10 @@ public:
     // the program's report, the file of a loaded report (file-system bytes, usually UTF-8).
     const std::string& DocumentName() const;
     void SetDocumentName(const std::string& name);
+    // The files the pages are made from (the text the program prints), which no file written
+    // from them may replace: saving or exporting onto one is refused with EInOutError 32.
+    const std::vector<std::string>& InputFiles() const;
+    void SetInputFiles(std::vector<std::string> files);
     void SetCompression(bool compression);
     // Generation progress in percent, posted (U) to the progress target.
     void Progress(int percent);
@@ -169,7 +174,8 @@ public:
     // --- Files, preview and printing ---------------------------------------------------
     // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
     // prsFinished, "The report has no pages" for a run that ended before its first page. The
-    // file is a copy: it keeps its bytes when the printer is destroyed.
+    // file is a copy: it keeps its bytes when the printer is destroyed. Saving onto the loaded
+    // report raises EFCreateError, onto one of the input files EInOutError 32.
     void Save(const std::string& fileName);
     // Drops the current pages and opens a report file read-only (never deleted); the paper
     // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
@@ -183,7 +189,9 @@ public:
     void Print();
     // Replays pages `first`..`last` (clamped; 0 for the last page) into a document of
     // recorded pages, with the progress window; the cancel button abandons the document.
-    // Only when the pages are complete (prsFinished) and no replay is running.
+    // Only when the pages are complete (prsFinished) and no replay is running. A document
+    // onto the loaded report is refused as Save refuses it; the input files are the target's
+    // to refuse.
     void ExportPages(TQRPageExport& target, std::int32_t first = 1, std::int32_t last = 0);
 
     TPrinterSettings& Settings();

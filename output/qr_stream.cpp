@@ -1,6 +1,6 @@
 #include "output/qr_stream.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -30,7 +30,6 @@ std::unique_ptr<TQRStream> TQRStream::CreateOnFile(const std::string& fileName) 
 TQRStream::~TQRStream() {
     std::lock_guard lock(mutex_);
     file_.reset();
-    if (!temporaryFileName_.empty()) ::unlink(temporaryFileName_.c_str());
 }
 
 std::size_t TQRStream::Read(void* buffer, std::size_t count) {
@@ -66,15 +65,9 @@ std::size_t TQRStream::Write(const void* buffer, std::size_t count) {
 }
 
 void TQRStream::MoveToFile() {
-    std::unique_ptr<FileStream> file = FileStream::CreateUnique(TemporaryDirectory(), "QRP", 0600);
-    try {
-        file->WriteExact(memory_.data(), memory_.size());
-        file->SetPosition(static_cast<std::int64_t>(memoryPosition_));
-    } catch (...) {
-        ::unlink(file->Path().c_str());
-        throw;
-    }
-    temporaryFileName_ = file->Path();
+    std::unique_ptr<FileStream> file = FileStream::CreateTemporary("QRP");
+    file->WriteExact(memory_.data(), memory_.size());
+    file->SetPosition(static_cast<std::int64_t>(memoryPosition_));
     file_ = std::move(file);
     std::vector<std::uint8_t>().swap(memory_);
     memoryPosition_ = 0;
@@ -130,11 +123,6 @@ void TQRStream::SetSize(std::int64_t size) {
 bool TQRStream::InMemory() const {
     std::lock_guard lock(mutex_);
     return inMemory_;
-}
-
-std::string TQRStream::TemporaryFileName() const {
-    std::lock_guard lock(mutex_);
-    return temporaryFileName_;
 }
 
 bool TQRStream::IsOnFile(const std::string& path) const {

@@ -12,10 +12,10 @@
 namespace quillon {
 
 // The byte stream that holds the pages of one report run or one loaded report file. It stays
-// in memory until it grows past its memory limit, then moves into a temporary file named
-// "QRP..." in the temporary folder ($TMPDIR, else /tmp), readable by the owner only, which is
-// deleted with the stream. A stream opened on a report file reads that file in place and never
-// deletes it.
+// in memory until it grows past its memory limit, then moves into a temporary file in the
+// temporary folder ($TMPDIR, else /tmp), readable by the owner only, that has no name: the
+// system frees it when the stream closes it or the process ends in any way. A stream opened on
+// a report file reads that file in place and never deletes it.
 //
 // Every operation takes the stream's re-entrant lock for its own duration; callers that need
 // several operations to stay together (the page list) hold it across them with Lock/Unlock,
@@ -53,8 +53,6 @@ public:
 
     bool InMemory() const;
     std::int32_t MemoryLimit() const { return memoryLimit_; }
-    // The temporary file's path once the stream has moved there; empty otherwise.
-    std::string TemporaryFileName() const;
     // True when the stream is on file and `path` names that same file.
     bool IsOnFile(const std::string& path) const;
 
@@ -67,7 +65,6 @@ private:
     mutable std::recursive_mutex mutex_;
     std::vector<std::uint8_t> memory_;
     std::size_t memoryPosition_ = 0;
-    std::string temporaryFileName_;
     std::unique_ptr<FileStream> file_;
     bool inMemory_ = true;
     std::int32_t memoryLimit_;

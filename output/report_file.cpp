@@ -1,14 +1,12 @@
 // Saving the pages to a report file and loading them back.
 
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 
 #include "output/damaged_report.h"
 #include "output/file_stream.h"
 #include "output/qr_page_list.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/output_file.h"
 
 namespace quillon {
 
@@ -24,63 +22,35 @@ std::int32_t I32(const std::uint8_t* p) {
         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
 
-// The file a name leads to, following symbolic links, so that saving through a link replaces
-// the file it points to and not the link.
-std::string RealTarget(const std::string& fileName) {
-    std::string real = fileName;
-    if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
-        real = resolved;
-        std::free(resolved);
-    }
-    return real;
-}
-
 }  // namespace
 
-void TQRPageList::SaveReportFile(const std::string& fileName) {
+void TQRPageList::RefuseLoadedFile(const std::string& fileName) const {
+    std::lock_guard lock(mutex_);
+    // The file that holds the loaded pages cannot be rewritten from itself.
+    if (stream_ && stream_->IsOnFile(fileName)) {
+        throw EFCreateError(fileName, "The file is in use as the loaded report");
+    }
+}
+
+void TQRPageList::SaveReportFile(const std::string& fileName, std::span<const std::string> inputs) {
     std::lock_guard lock(mutex_);
     TQRStream& stream = RequireStream();
     TQRStreamLock streamLock(stream);
 
-    const std::string target = RealTarget(fileName);
-    // The file that holds the loaded pages cannot be rewritten from itself.
-    if (stream.IsOnFile(target)) {
-        throw EFCreateError(fileName, "The file is in use as the loaded report");
-    }
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists) {
-        if (S_ISDIR(existing.st_mode)) throw EFCreateError(fileName, SystemErrorText(EISDIR));
-        // A read-only file stays unwritten, also for a privileged user.
-        if (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 ||
-            ::access(target.c_str(), W_OK) != 0) {
-            throw EFCreateError(fileName, SystemErrorText(EACCES));
-        }
-    }
-
-    // Everything goes to a new file beside the target first, so that a full disk or a failing
-    // read never leaves a half-written report in place of an existing one.
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : target.substr(0, slash);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::unique_ptr<FileStream> temporary =
-        FileStream::CreateUnique(folder, "." + base + ".", 0666, fileName);
-    const std::string temporaryName = temporary->Path();
+    RefuseLoadedFile(fileName);
+    std::optional<OutputFile> file;
     try {
-        stream.CopyTo(*temporary);
-        if (exists && ::fchmod(temporary->Descriptor(), existing.st_mode & 07777) != 0) {
-            throw EFCreateError(fileName, SystemErrorText(errno));
-        }
-        temporary->Flush();
-        temporary->Close();
-        if (::rename(temporaryName.c_str(), target.c_str()) != 0) {
-            throw EFCreateError(fileName, SystemErrorText(errno));
-        }
-    } catch (...) {
-        ::unlink(temporaryName.c_str());
-        throw;
+        file.emplace(fileName, inputs);
+    } catch (const EInOutError& e) {
+        if (e.Code() == kSharingViolation) throw;
+        throw EFCreateError(fileName, SystemErrorText(e.SystemError()));
+    }
+    OutputFileStream destination(*file);
+    stream.CopyTo(destination);
+    try {
+        file->Commit();
+    } catch (const EInOutError&) {
+        throw EWriteError();
     }
 }
 

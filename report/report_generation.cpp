@@ -199,6 +199,7 @@ void TCustomRozerEdedid::RunBody(bool composite) {
             ApplyPrinterSettings(printer);
             printer.SetTitle(reportTitle_);
             printer.SetDocumentName(documentName_);
+            printer.SetInputFiles(inputFiles_);
             printer.SetCompression(options_.Contains(TRozerEdedidOption::Compression));
             printer.BeginDocument();
             documentBegun = true;

@@ -159,6 +159,10 @@ public:
     // title: the program names its report after the input file (file-system bytes).
     const std::string& DocumentName() const { return documentName_; }
     void SetDocumentName(std::string name) { documentName_ = std::move(name); }
+    // The files the report is made from (the text the program prints), handed to its printer:
+    // no report file or PDF saved from the pages may replace one of them.
+    const std::vector<std::string>& InputFiles() const { return inputFiles_; }
+    void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
     bool ShowProgress() const { return showProgress_; }
     void SetShowProgress(bool value) { showProgress_ = value; }
     bool SnapToGrid() const { return snapToGrid_; }
@@ -324,6 +328,7 @@ private:
     bool printIfEmpty_ = true;
     std::string reportTitle_;
     std::string documentName_;
+    std::vector<std::string> inputFiles_;
     bool showProgress_ = true;
     bool snapToGrid_ = true;
     TRozerEdedidPrinterSettings printerSettings_;

@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -49,6 +50,8 @@ bool IsHelp(const std::string& arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit then fails the write, which is reported, instead of ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.empty()) throw UsageError("", "no command given");

@@ -8,14 +8,15 @@
 #include "app/cli/standard_streams.h"
 #include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
-#include "app/transcode/in_out_error.h"
-#include "app/transcode/posix_file.h"
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
 #include "output/pdf_page_export.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/output_file.h"
+#include "platform/files/posix_file.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
 
@@ -58,7 +59,7 @@ std::string BaseName(const std::string& path) {
 int WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
     printer.CheckPages(range.first, range.last);
-    PdfPageExport pdf(job.target, {job.input});
+    PdfPageExport pdf(job.target);
     printer.ExportPages(pdf, range.first, range.last);
     return range.last - range.first + 1;
 }
@@ -139,9 +140,18 @@ PrintText ReadInput(const PrintJob& job) {
     });
 }
 
+// A file output onto the job's input is refused before any work is done; the writers refuse
+// it again when they open the file.
+void RefuseInputAsTarget(const PrintJob& job) {
+    if (job.output == PrintOutput::kReportFile || job.output == PrintOutput::kPdf) {
+        ForFile(job.target, [&] { RefuseInputAsOutput(job.target, {&job.input, 1}); });
+    }
+}
+
 }  // namespace
 
 int RunPrint(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     CreateGlobalEnvironment("Quillon");
     PrintText text = ReadInput(job);
@@ -172,6 +182,7 @@ int RunPrint(const PrintJob& job) {
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
     // Print jobs and PDFs are named after the input file.
     if (job.input != kStandardStream) report.SetDocumentName(BaseName(job.input));
+    report.SetInputFiles({job.input});
     if (job.fit) {
         FontSpec fitted = report.Font();
         fitted.size = program.LargestFittingFontSize(fitted.size);
@@ -187,6 +198,7 @@ int RunPrint(const PrintJob& job) {
 }
 
 int RunRender(const PrintJob& job) {
+    RefuseInputAsTarget(job);
     const auto platform = InstallQtPlatform();
     TQRPrinter printer(nullptr);
     // Chosen before loading: selecting a printer reads its settings, loading then sets the
@@ -199,6 +211,7 @@ int RunRender(const PrintJob& job) {
     ForFile(job.input, [&] {
         if (job.input == kStandardStream) spooled.emplace();
         printer.Load(spooled ? spooled->Path() : job.input);
+        printer.SetInputFiles({job.input});
     });
     return Deliver(printer, job);
 }

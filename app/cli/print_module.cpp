@@ -14,6 +14,7 @@
 #include "app/cli/cli_text.h"
 #include "app/cli/print_command.h"
 #include "app/transcode/text_file.h"
+#include "platform/files/output_file.h"
 #include "platform/qt/qt_platform.h"
 
 namespace quillon::cli {
@@ -116,8 +117,9 @@ extern "C" __attribute__((visibility("default"))) int QuillonCliPrint(int argc, 
         PrepareQtEnvironment();
         QGuiApplication app(argc, argv);
         const int pages = command == "print" ? RunPrint(job) : RunRender(job);
-        // Standard output may carry the document itself.
-        if (job.target != kStandardStream || job.output == PrintOutput::kPrinter) {
+        // Standard output may carry the document itself, also under a name (/dev/stdout).
+        if (job.output == PrintOutput::kPrinter ||
+            (job.target != kStandardStream && !IsStandardOutput(job.target))) {
             std::printf("%d %s\n", pages, pages == 1 ? "page" : "pages");
         }
         return 0;

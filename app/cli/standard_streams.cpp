@@ -1,15 +1,12 @@
 #include "app/cli/standard_streams.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <memory>
 
-#include "app/transcode/in_out_error.h"
-#include "app/transcode/posix_file.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/temporary_file.h"
 
 namespace quillon::cli {
 
@@ -17,60 +14,43 @@ namespace {
 
 constexpr std::size_t kCopyBuffer = 128 << 10;
 
-std::string TemporaryFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
 void Copy(posix::File& from, posix::File& to) {
     std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
     for (std::size_t n; (n = from.Read(buffer.get(), kCopyBuffer)) > 0;)
         to.WriteAll(buffer.get(), n);
 }
 
+// An unnamed file of the temporary folder whose errors name standard input or output ("-").
+posix::File UnnamedSpool(std::string_view prefix) {
+    try {
+        posix::File spool = CreateUnnamedFile(TemporaryDirectory(), prefix);
+        return posix::File(spool.Release(), "-");
+    } catch (const EInOutError& error) {
+        throw EInOutError(error.Code(), "-", error.SystemError());
+    }
+}
+
+std::string DescriptorPath(const posix::File& file) {
+    return "/proc/self/fd/" + std::to_string(file.Descriptor());
+}
+
 }  // namespace
 
-SpooledInput::SpooledInput() {
-    const std::string folder = TemporaryFolder();
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd_ < 0) {
-        // A file system without unnamed files: a named one, unlinked at once.
-        std::string name = folder + "/quillon-stdin-XXXXXX";
-        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd_ >= 0) ::unlink(name.c_str());
-    }
-    if (fd_ < 0) throw EInOutError(InOutCodeFromErrno(errno, folder), "-");
+SpooledInput::SpooledInput() : file_(UnnamedSpool("quillon-stdin-")) {
     posix::File input = posix::File::Standard(0, "-");
-    posix::File store(::fcntl(fd_, F_DUPFD_CLOEXEC, 3), "-");
-    Copy(input, store);
+    Copy(input, file_);
 }
 
-SpooledInput::~SpooledInput() {
-    if (fd_ >= 0) ::close(fd_);
-}
+std::string SpooledInput::Path() const { return DescriptorPath(file_); }
 
-std::string SpooledInput::Path() const {
-    return "/proc/self/fd/" + std::to_string(fd_);
-}
+SpooledOutput::SpooledOutput() : file_(UnnamedSpool("quillon-stdout-")) {}
 
-SpooledOutput::SpooledOutput() {
-    // A private folder: the writers make their own temporary files beside their target.
-    std::string folder = TemporaryFolder() + "/quillon-stdout-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr)
-        throw EInOutError(InOutCodeFromErrno(errno, folder), "-");
-    folder_ = folder;
-    path_ = folder_ + "/output";
-}
+std::string SpooledOutput::Path() const { return DescriptorPath(file_); }
 
-SpooledOutput::~SpooledOutput() {
-    ::unlink(path_.c_str());
-    ::rmdir(folder_.c_str());
-}
-
-void SpooledOutput::SendToStandardOutput() const {
-    posix::File file = posix::File::OpenForReading(path_);
+void SpooledOutput::SendToStandardOutput() {
+    // The writer wrote through a descriptor of its own; this one still reads from the start.
     posix::File output = posix::File::Standard(1, "-");
-    Copy(file, output);
+    Copy(file_, output);
     output.Close();
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/files/posix_file.h"
+
 namespace quillon::cli {
 
 // Standard input copied into an unnamed temporary file, for readers that must seek (a report
@@ -11,32 +13,26 @@ class SpooledInput {
 public:
     // Copies all of standard input; raises EInOutError when it cannot be read or stored.
     SpooledInput();
-    ~SpooledInput();
-    SpooledInput(const SpooledInput&) = delete;
-    SpooledInput& operator=(const SpooledInput&) = delete;
 
     std::string Path() const;
 
 private:
-    int fd_ = -1;
+    posix::File file_;
 };
 
-// A private temporary file that a writer can create by name and whose bytes are then sent to
-// standard output; removed on destruction.
+// An unnamed temporary file that a writer can write by name (Path(), through the process's
+// own descriptor) and whose bytes are then sent to standard output, so that a failure halfway
+// sends nothing. Like the input's, it leaves nothing behind however the process ends.
 class SpooledOutput {
 public:
     SpooledOutput();
-    ~SpooledOutput();
-    SpooledOutput(const SpooledOutput&) = delete;
-    SpooledOutput& operator=(const SpooledOutput&) = delete;
 
-    const std::string& Path() const { return path_; }
+    std::string Path() const;
     // Copies the file, as the writer left it, to standard output.
-    void SendToStandardOutput() const;
+    void SendToStandardOutput();
 
 private:
-    std::string folder_;
-    std::string path_;
+    posix::File file_;
 };
 
 }  // namespace quillon::cli

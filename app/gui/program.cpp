@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QIcon>
 
+#include <csignal>
 #include <exception>
 #include <string>
 
@@ -24,6 +25,9 @@
 namespace quillon {
 
 int RunProgram(int argc, char** argv) {
+    // A file size limit then fails the write, which the error box reports, instead of ending
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     PrepareQtEnvironment();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/transcode/posix_file.h"
+#include "platform/files/posix_file.h"
 
 namespace quillon {
 

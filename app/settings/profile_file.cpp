@@ -2,13 +2,12 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+#include "platform/files/in_out_error.h"
+#include "platform/files/output_file.h"
+#include "platform/files/posix_file.h"
 
 namespace quillon {
 
@@ -75,17 +74,24 @@ KeyValue SplitKeyValue(std::string_view text) {
     return {Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return std::nullopt;
+// The whole settings file. Only regular files are read: a FIFO would block, a device never end.
+std::string ReadWholeFile(const std::string& path) {
+    posix::File file = posix::File::OpenForReading(path);
     std::string content;
     char buffer[8192];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
+    while (const std::size_t n = file.Read(buffer, sizeof buffer)) content.append(buffer, n);
     return content;
+}
+
+// The file as a write starts from: empty when there is none. A file that exists but cannot be
+// read is not written, since the lines it holds would be lost.
+std::string ReadForUpdate(const std::string& path) {
+    try {
+        return ReadWholeFile(path);
+    } catch (const EInOutError& e) {
+        if (e.SystemError() == ENOENT) return {};
+        throw EIniFileException("Unable to write to " + path);
+    }
 }
 
 // Where a key of a section stands, or where it would be inserted.
@@ -129,63 +135,17 @@ std::string_view StripQuotes(std::string_view value) {
     return value;
 }
 
-// Writes `content` to a new file in the folder of `target` and renames it over `target`.
-bool ReplaceFile(const std::string& target, const std::string& content) {
-    // Write beside the real file when the settings file is a symbolic link.
-    std::string real = target;
-    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-        real = resolved;
-        std::free(resolved);
-    }
-    struct stat existing {};
-    const bool exists = ::stat(real.c_str(), &existing) == 0;
-    if (exists) {
-        // A read-only settings file stays unwritten, also for a privileged user.
-        if (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 ||
-            ::access(real.c_str(), W_OK) != 0) {
-            return false;
-        }
-    }
-    std::string temp = real + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (ok && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (ok) {
-        mode_t mode = 0666;
-        if (exists) {
-            mode = existing.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode &= ~mask;
-        }
-        ok = ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    }
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), real.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
 }  // namespace
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view fallback) const {
-    const auto content = ReadWholeFile(path_);
-    if (!content) return std::string(fallback);
-    const auto lines = SplitLines(*content);
+    std::string content;
+    try {
+        content = ReadWholeFile(path_);
+    } catch (const EInOutError&) {
+        return std::string(fallback);
+    }
+    const auto lines = SplitLines(content);
     const KeyPlace place = FindKey(lines, section, key);
     if (place.keyLine == SIZE_MAX) return std::string(fallback);
     const std::string_view value = StripQuotes(SplitKeyValue(lines[place.keyLine].text).value);
@@ -194,7 +154,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    const std::string content = ReadWholeFile(path_).value_or(std::string());
+    const std::string content = ReadForUpdate(path_);
     const auto lines = SplitLines(content);
     // New lines follow the file's own line ending; a new file gets CR LF.
     std::string_view eol = "\r\n";
@@ -232,7 +192,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
         result += keyLine;
         result += eol;
     }
-    if (!ReplaceFile(path_, result)) throw EIniFileException("Unable to write to " + path_);
+    try {
+        OutputFile file(path_);
+        file.Write(result.data(), result.size());
+        file.Commit();
+    } catch (const EInOutError&) {
+        throw EIniFileException("Unable to write to " + path_);
+    }
 }
 
 }  // namespace quillon

@@ -11,8 +11,8 @@
 
 #include "app/transcode/line_blocks.h"
 #include "app/transcode/line_scanner.h"
-#include "app/transcode/posix_file.h"
 #include "app/transcode/utf8_blocks.h"
+#include "platform/files/posix_file.h"
 
 namespace quillon {
 
@@ -164,13 +164,11 @@ posix::File OpenConversionOutput(const std::string& path, const struct stat& inp
     }
     // Non-blocking open: a FIFO without a reader fails instead of hanging.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path), path);
+    if (fd < 0) RaiseInOutError(errno, path);
     posix::File output(fd, path);
     const struct stat st = output.Status();
     if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation, path);
-    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        throw EInOutError(InOutCodeFromErrno(errno, path), path);
-    }
+    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) RaiseInOutError(errno, path);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return output;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/transcode/in_out_error.h"
+#include "platform/files/in_out_error.h"
 #include "app/transcode/transcode.h"
 
 namespace quillon {

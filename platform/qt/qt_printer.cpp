@@ -3,9 +3,7 @@
 #include <cups/cups.h>
 
 #include <QPrinter>
-#include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +11,8 @@
 
 #include "pdf/pdf_document.h"
 #include "platform/core/rounding.h"
+#include "platform/files/in_out_error.h"
+#include "platform/files/temporary_file.h"
 #include "platform/qt/paper_codes.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "platform/qt/qt_text_measurer.h"
@@ -55,43 +55,24 @@ std::string Decimal(double value) {
 
 }  // namespace
 
-// The spool file a document is written to; every write is checked.
-class SpoolFile : public PdfSink {
+// The PDF writer's bytes into the spool file; a failed write ends the document with the
+// printer's error.
+class SpoolSink : public PdfSink {
 public:
-    explicit SpoolFile(const std::string& path)
-        : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) {
-        if (fd_ < 0)
-            throw EPrinterError("Cannot create the spool file: " +
-                                std::string(std::strerror(errno)));
-    }
-    ~SpoolFile() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    SpoolFile(const SpoolFile&) = delete;
-    SpoolFile& operator=(const SpoolFile&) = delete;
+    SpoolSink(posix::File& spool, const std::string& printer) : spool_(spool), printer_(printer) {}
 
     void Write(const char* data, std::size_t size) override {
-        while (size > 0) {
-            const ssize_t written = ::write(fd_, data, size);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) Fail();
-            data += written;
-            size -= static_cast<std::size_t>(written);
+        try {
+            spool_.WriteAll(data, size);
+        } catch (const EInOutError& e) {
+            throw EPrinterError("Cannot write the spool file for printer \"" + printer_ +
+                                "\": " + std::strerror(e.SystemError()));
         }
     }
-    void Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) Fail();
-    }
-    const std::string& Path() const { return path_; }
 
 private:
-    [[noreturn]] static void Fail() {
-        throw EPrinterError("Cannot write the spool file: " + std::string(std::strerror(errno)));
-    }
-    std::string path_;
-    int fd_;
+    posix::File& spool_;
+    std::string printer_;
 };
 
 QtPrinterDevice::QtPrinterDevice() {
@@ -362,24 +343,22 @@ void QtPrinterDevice::CheckAvailable() const {
 void QtPrinterDevice::BeginDoc() {
     CheckNotPrinting();
     CheckAvailable();
-    spool_ = std::make_unique<QTemporaryDir>();
-    if (!spool_->isValid()) {
-        const std::string why = spool_->errorString().toStdString();
-        spool_.reset();
-        throw EPrinterError("Cannot create the spool file for printer \"" + name_ + "\": " + why);
+    try {
+        spool_ = CreateUnnamedFile(TemporaryDirectory(), "quillon-spool-");
+    } catch (const EInOutError& e) {
+        throw EPrinterError("Cannot create the spool file for printer \"" + name_ +
+                            "\": " + std::strerror(e.SystemError()));
     }
     try {
-        spoolFile_ = std::make_unique<SpoolFile>(
-            spool_->filePath(QStringLiteral("document.pdf")).toLocal8Bit().toStdString());
+        spoolSink_ = std::make_unique<SpoolSink>(spool_, name_);
         PdfDocument::Properties properties;
         properties.title = title_;
         if (!glyphs_) glyphs_ = std::make_unique<QtGlyphSource>();
         if (!measurer_) measurer_ = std::make_unique<QtTextMeasurer>();
-        document_ = std::make_unique<PdfDocument>(*spoolFile_, *glyphs_, *measurer_, properties);
+        document_ = std::make_unique<PdfDocument>(*spoolSink_, *glyphs_, *measurer_, properties);
         StartPage();
     } catch (...) {
-        CloseDocument();
-        spool_.reset();
+        Abort();
         throw;
     }
 }
@@ -405,12 +384,12 @@ Canvas& QtPrinterDevice::PageCanvas() {
 
 void QtPrinterDevice::CloseDocument() {
     document_.reset();
-    spoolFile_.reset();
+    spoolSink_.reset();
 }
 
 void QtPrinterDevice::Abort() {
     CloseDocument();
-    spool_.reset();
+    spool_ = posix::File();
 }
 
 std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() const {
@@ -452,29 +431,54 @@ std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() c
 
 void QtPrinterDevice::EndDoc() {
     if (!Printing()) return;
-    const std::string file = spoolFile_->Path();
     try {
         document_->Finish();
-        spoolFile_->Close();
     } catch (...) {
         Abort();
         throw;
     }
     CloseDocument();
+    SubmitSpool();
+}
+
+// Streams the spool file to the queue as one PDF document of a new job. A job that cannot be
+// completed is cancelled, so that nothing half-sent prints.
+void QtPrinterDevice::SubmitSpool() {
+    const posix::File spool = std::move(spool_);
     const auto jobOptions = JobOptions();
     cups_option_t* options = nullptr;
     int count = 0;
     for (const auto& [name, value] : jobOptions) {
         count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
     }
-    const int job = cupsPrintFile(name_.c_str(), file.c_str(),
-                                  title_.empty() ? "Quillon" : title_.c_str(), count, options);
+    const char* title = title_.empty() ? "Quillon" : title_.c_str();
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title, count, options);
     cupsFreeOptions(count, options);
-    spool_.reset();
-    if (job == 0) {
-        throw EPrinterError("Printer \"" + name_ +
-                            "\" did not take the document: " + cupsLastErrorString());
+    const std::string refused = "Printer \"" + name_ + "\" did not take the document: ";
+    if (job == 0) throw EPrinterError(refused + cupsLastErrorString());
+
+    http_status_t status =
+        cupsStartDocument(CUPS_HTTP_DEFAULT, name_.c_str(), job, title, CUPS_FORMAT_PDF, 1);
+    std::vector<char> buffer(64 * 1024);
+    off_t offset = 0;
+    int readError = 0;
+    while (status == HTTP_STATUS_CONTINUE) {
+        const ssize_t n = ::pread(spool.Descriptor(), buffer.data(), buffer.size(), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) readError = errno;
+        if (n <= 0) break;
+        offset += n;
+        status =
+            cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer.data(), static_cast<std::size_t>(n));
     }
+    const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str());
+    if (readError == 0 && status == HTTP_STATUS_CONTINUE &&
+        finished <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        return;
+    }
+    const std::string why = readError != 0 ? std::strerror(readError) : cupsLastErrorString();
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, name_.c_str(), job, 0);
+    throw EPrinterError(refused + why);
 }
 
 std::unique_ptr<PrinterDevice> QtPrinterSystem::CreatePrinter() {

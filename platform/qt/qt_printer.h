@@ -8,21 +8,21 @@
 #include <vector>
 
 #include "platform/core/printer.h"
+#include "platform/files/posix_file.h"
 #include "platform/qt/cups_input_slots.h"
-
-class QTemporaryDir;
 
 namespace quillon {
 
 class PdfDocument;
 class QtGlyphSource;
 class QtTextMeasurer;
-class SpoolFile;
+class SpoolSink;
 
 // A printer object over Qt's printer support and CUPS. A document is drawn at 1200 dots per
 // inch into a PDF spool file of its own (the program's PDF writer, so the queue gets the same
-// text and fonts as a saved PDF) and handed to the CUPS queue only when it ends, with
-// the settings record turned into job options; an aborted document is deleted unsent. Printer
+// text and fonts as a saved PDF) and streamed to the CUPS queue only when it ends, with the
+// settings record turned into job options; an aborted document is dropped unsent. The spool
+// file has no name, so the system frees it however the process ends. Printer
 // names that CUPS does not know are errors, never a silent PDF file (which is what a QPrinter
 // does with them). Without a scheduler there are simply no printers.
 class QtPrinterDevice : public PrinterDevice {
@@ -71,6 +71,7 @@ private:
     void CheckAvailable() const;
     void CloseDocument();
     void StartPage();
+    void SubmitSpool();
     std::vector<std::pair<std::string, std::string>> JobOptions() const;
 
     std::vector<std::string> printers_;
@@ -82,8 +83,8 @@ private:
     QPageLayout layout_;  // paper, orientation and unprintable margins of mode_
     std::string title_;
 
-    std::unique_ptr<QTemporaryDir> spool_;
-    std::unique_ptr<SpoolFile> spoolFile_;
+    posix::File spool_;
+    std::unique_ptr<SpoolSink> spoolSink_;
     // The printer draws with the Qt fonts whatever services are installed.
     std::unique_ptr<QtGlyphSource> glyphs_;
     std::unique_ptr<QtTextMeasurer> measurer_;

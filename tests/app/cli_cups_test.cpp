@@ -2,16 +2,25 @@
 // printer port does, reaching a cups-pdf queue. That queue rebuilds the PDF through
 // PostScript into fonts whose text layer no longer reads as the letters drawn: the pages and
 // their lines are checked here, the text of every line through --pdf in
-// cli_dos_streams_test.cpp.
+// cli_dos_streams_test.cpp. A print killed while it spools leaves no spool file.
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "tests/app/cli_runner.h"
 #include "tests/app/dos_report_fixture.h"
 #include "tests/output/cups_jobs.h"
+#include "tests/support/process_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
@@ -40,6 +49,46 @@ TEST(QuillonCliCups, PrintsAPrinterStreamFromStandardInputOnAQueue) {
     ASSERT_EQ(printed.size(), 2u);
     EXPECT_EQ(printed[0].size(), expected[0].size());
     EXPECT_EQ(printed[1].size(), expected[1].size());
+}
+
+TEST(QuillonCliCups, AKilledPrintLeavesNoSpoolFile) {
+    if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
+    for (const int signal : {SIGTERM, SIGHUP, SIGKILL}) {
+        testing::TempDir dir;
+        ASSERT_EQ(::mkdir(dir.File("tmp").c_str(), 0700), 0);
+        ASSERT_EQ(::mkdir(dir.File("runtime").c_str(), 0700), 0);
+        std::string text;
+        for (int i = 1; i <= 20000; ++i) text += "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n";
+        testing::WriteFile(dir.File("big.txt"), text);
+
+        std::vector<std::string> args{testing::CliPath(), "print", dir.File("big.txt"),
+                                      "--printer", testing::kPdfQueue};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string tmp = dir.File("tmp");
+        const std::string runtime = dir.File("runtime");
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::setenv("TMPDIR", tmp.c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        // The page file of the run and then the spool file of the printed document.
+        EXPECT_TRUE(testing::WaitForOpenFiles(pid, tmp, 2)) << strsignal(signal);
+        ::kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status)) << strsignal(signal);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp), {}), 0)
+            << strsignal(signal);
+    }
 }
 
 }  // namespace

@@ -7,30 +7,15 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "tests/app/cli_runner.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
 namespace {
 
+using testing::CliRun;
+using testing::RunCli;
 using testing::TempDir;
-
-struct CliRun {
-    int status;
-    std::string output;
-};
-
-CliRun RunCli(const std::string& arguments) {
-    const std::string command = std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run{-1, {}};
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 TEST(QuillonCli, ConvertsAFile) {
     TempDir dir;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "app/settings/print_settings.h"
@@ -158,6 +161,49 @@ TEST(WritePrintSettings, WriteProtectionRaisesAndKeepsTheFile) {
     EXPECT_EQ(failsWithPath(), 1);
     EXPECT_EQ(testing::RunUnprivileged(failsWithPath), 1);
     EXPECT_EQ(ReadFile(path), before);
+}
+
+TEST(WritePrintSettings, FollowsALinkAndKeepsTheFileWhenTheDiskIsFull) {
+    TempDir dir;
+    ::mkdir(dir.File("real").c_str(), 0777);
+    const std::string before = "[Mine]\r\nX=1\r\n";
+    WriteFile(dir.File("real/quillon.ini"), before);
+    ::chmod(dir.File("real/quillon.ini").c_str(), 0640);
+    ASSERT_EQ(::symlink("real/quillon.ini", dir.File("quillon.ini").c_str()), 0);
+
+    // Files may not grow past 20 bytes: the settings do not fit.
+    const int status = testing::RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{20, 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WritePrintSettings(dir.File("quillon.ini"), {true, "Arial", 11});
+        } catch (const EIniFileException&) {
+            return 1;
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ReadFile(dir.File("real/quillon.ini")), before);
+
+    WritePrintSettings(dir.File("quillon.ini"), {true, "Arial", 11});
+    EXPECT_EQ(ReadFile(dir.File("real/quillon.ini")),
+              before + "[Print]\r\nOrientation=portrait\r\nFont=Arial\r\nFontSize=11\r\n");
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.File("quillon.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(dir.File("real/quillon.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("real")), {}), 1);
+}
+
+TEST(WritePrintSettings, ASettingsFileThatIsNoRegularFileIsNeitherWaitedForNorReadForever) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("quillon.ini").c_str(), 0666), 0);
+    for (const std::string& path : {dir.File("quillon.ini"), std::string("/dev/zero")}) {
+        EXPECT_EQ(ReadPrintSettings(path).fontSize, 10) << path;
+        EXPECT_THROW(WritePrintSettings(path, {true, "Arial", 11}), EIniFileException) << path;
+    }
 }
 
 }  // namespace

@@ -4,19 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "output/qr_stream.h"
 #include "tests/output/scoped_tmpdir.h"
+#include "tests/support/process_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testing::FileExists;
+using testing::OpenFilesIn;
 using testing::ScopedTmpDir;
 using testing::TempDir;
 
@@ -33,17 +36,21 @@ Bytes ReadAll(ByteStream& stream) {
     return bytes;
 }
 
-TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateFileOneByteLater) {
+std::size_t Entries(const std::string& folder) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateUnnamedFileOneByteLater) {
     TempDir dir;
     ScopedTmpDir tmp(dir.Path());
     const Bytes data = Pattern(1001, 5);
-    std::string fileName;
     {
         TQRStream stream(1000);
         stream.WriteExact(data.data(), 600);
         stream.WriteExact(data.data() + 600, 400);
         EXPECT_TRUE(stream.InMemory());
-        EXPECT_EQ(stream.TemporaryFileName(), "");
+        EXPECT_TRUE(OpenFilesIn(::getpid(), dir.Path()).empty());
 
         stream.SetPosition(10);  // reads and seeks never move it
         EXPECT_EQ(stream.ReadInt32(), static_cast<std::int32_t>(data[10] | data[11] << 8 |
@@ -54,14 +61,18 @@ TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateFileOneByteLater) {
         stream.Seek(0, SeekOrigin::kEnd);
         stream.WriteExact(data.data() + 1000, 1);
         EXPECT_FALSE(stream.InMemory());
-        fileName = stream.TemporaryFileName();
-        EXPECT_EQ(fileName.rfind(dir.Path() + "/QRP", 0), 0u) << fileName;
+        // The file lives in $TMPDIR but has no name there: the system frees it however the
+        // process ends.
+        const auto files = OpenFilesIn(::getpid(), dir.Path());
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_EQ(Entries(dir.Path()), 0u);
         struct stat st {};
-        ASSERT_EQ(::stat(fileName.c_str(), &st), 0);
+        ASSERT_EQ(::stat(files[0].descriptor.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(st.st_nlink, 0u);
         EXPECT_EQ(stream.Position(), 1001);
         EXPECT_EQ(ReadAll(stream), data);
-        EXPECT_EQ(testing::ReadFile(fileName), std::string(data.begin(), data.end()));
+        EXPECT_EQ(testing::ReadFile(files[0].descriptor), std::string(data.begin(), data.end()));
 
         // Writing in the middle and past the end works on the file as it did in memory.
         stream.SetPosition(2);
@@ -72,7 +83,7 @@ TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateFileOneByteLater) {
         stream.SetPosition(2);
         EXPECT_EQ(stream.ReadInt32(), -1);
     }
-    EXPECT_FALSE(FileExists(fileName));
+    EXPECT_TRUE(OpenFilesIn(::getpid(), dir.Path()).empty());
 }
 
 TEST(TQRStream, KeepsEveryByteInMemoryWhenTheTemporaryFileCannotBeMade) {
@@ -127,7 +138,6 @@ TEST(TQRStream, OnAFileReadsInPlaceAndNeverDeletesIt) {
         auto stream = TQRStream::CreateOnFile(dir.File("report.qrp"));
         EXPECT_FALSE(stream->InMemory());
         EXPECT_EQ(stream->MemoryLimit(), 0);
-        EXPECT_EQ(stream->TemporaryFileName(), "");
         EXPECT_TRUE(stream->IsOnFile(dir.File("report.qrp")));
         EXPECT_EQ(ReadAll(*stream), (Bytes{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
         stream->SetPosition(8);

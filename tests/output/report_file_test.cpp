@@ -15,6 +15,7 @@
 
 #include "output/damaged_report.h"
 #include "output/qr_page_list.h"
+#include "platform/files/in_out_error.h"
 #include "tests/output/emf_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -152,10 +153,12 @@ TEST(ReportFile, SavingOntoTheLoadedFileIsRefusedAndKeepsIt) {
     run.list.SaveReportFile(dir.File("report.qrp"));
     const std::string before = ReadFile(dir.File("report.qrp"));
     ASSERT_EQ(::symlink(dir.File("report.qrp").c_str(), dir.File("link.qrp").c_str()), 0);
+    ASSERT_EQ(::link(dir.File("report.qrp").c_str(), dir.File("hard.qrp").c_str()), 0);
 
     TQRPageList loaded;
     loaded.LoadReportFile(dir.File("report.qrp"));
-    for (const std::string& name : {dir.File("report.qrp"), dir.File("link.qrp")}) {
+    for (const std::string& name : {dir.File("report.qrp"), dir.Path() + "/./report.qrp",
+                                    dir.File("link.qrp"), dir.File("hard.qrp")}) {
         try {
             loaded.SaveReportFile(name);
             ADD_FAILURE() << "no error for " << name;
@@ -166,6 +169,17 @@ TEST(ReportFile, SavingOntoTheLoadedFileIsRefusedAndKeepsIt) {
     }
     EXPECT_EQ(ReadFile(dir.File("report.qrp")), before);
     ExpectSamePages(loaded, run.pictures, {2, 1});
+
+    // The files the pages were made from are refused with the converter's code.
+    const std::vector<std::string> inputs{dir.File("hard.qrp")};
+    try {
+        run.list.SaveReportFile(dir.File("link.qrp"), inputs);
+        ADD_FAILURE() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Code(), 32);
+    }
+    EXPECT_EQ(ReadFile(dir.File("report.qrp")), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
 }
 
 TEST(ReportFile, SavingReplacesAFileAndKeepsItsPermissions) {

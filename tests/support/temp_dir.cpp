@@ -51,11 +51,13 @@ bool FileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-int RunUnprivileged(const std::function<int()>& body) {
+namespace {
+
+int RunForked(const std::function<int()>& body, bool dropPrivileges) {
     const pid_t pid = ::fork();
     if (pid < 0) return -1;
     if (pid == 0) {
-        if (::geteuid() == 0) {
+        if (dropPrivileges && ::geteuid() == 0) {
             if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
                 ::setresuid(65534, 65534, 65534) != 0 || ::geteuid() == 0) {
                 ::_exit(255);
@@ -74,6 +76,12 @@ int RunUnprivileged(const std::function<int()>& body) {
     const int code = WEXITSTATUS(status);
     return code >= 254 ? -1 : code;
 }
+
+}  // namespace
+
+int RunUnprivileged(const std::function<int()>& body) { return RunForked(body, true); }
+
+int RunInChild(const std::function<int()>& body) { return RunForked(body, false); }
 
 std::string CommandOutput(const std::string& command, int* status) {
     std::string out;

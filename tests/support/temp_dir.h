@@ -34,4 +34,8 @@ std::string CommandOutput(const std::string& command, int* status = nullptr);
 // what `body` returned, or -1 when the child died or could not drop its privileges.
 int RunUnprivileged(const std::function<int()>& body);
 
+// Runs `body` in a child process as the current user (for limits and signal settings that
+// must not reach the test itself). Returns what `body` returned, or -1 when the child died.
+int RunInChild(const std::function<int()>& body);
+
 }  // namespace quillon::testing

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 
 namespace quillon::posix {
@@ -11,6 +12,7 @@ namespace quillon::posix {
 class File {
 public:
     File() = default;
+    // Takes over `fd`; `path` is the name errors are reported for.
     File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     ~File();
     File(File&& other) noexcept;
@@ -34,6 +36,8 @@ public:
     void WriteAll(const void* buffer, std::size_t size);
     // Closes the descriptor and reports a failure of the close itself.
     void Close();
+    // Hands the descriptor over to the caller, who closes it.
+    int Release() noexcept;
 
 private:
     [[noreturn]] void Fail(int error) const;

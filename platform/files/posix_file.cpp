@@ -1,11 +1,11 @@
-#include "app/transcode/posix_file.h"
+#include "platform/files/posix_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
-#include "app/transcode/in_out_error.h"
+#include "platform/files/in_out_error.h"
 
 namespace quillon::posix {
 
@@ -25,16 +25,18 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-void File::Fail(int error) const { throw EInOutError(InOutCodeFromErrno(error, path_), path_); }
+void File::Fail(int error) const { RaiseInOutError(error, path_); }
 
 File File::OpenForReading(const std::string& path) {
     if (path.empty()) throw EInOutError(kPathNotFound, path);
     // Non-blocking so that opening a FIFO cannot hang; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw EInOutError(InOutCodeFromErrno(errno, path), path);
+    if (fd < 0) RaiseInOutError(errno, path);
     File file(fd, path);
     const struct stat st = file.Status();
-    if (!S_ISREG(st.st_mode)) throw EInOutError(kAccessDenied, path);
+    if (!S_ISREG(st.st_mode)) {
+        throw EInOutError(kAccessDenied, path, S_ISDIR(st.st_mode) ? EISDIR : EACCES);
+    }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -43,7 +45,7 @@ File File::OpenForReading(const std::string& path) {
 
 File File::Standard(int fd, std::string name) {
     const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    if (own < 0) throw EInOutError(InOutCodeFromErrno(errno, name), name);
+    if (own < 0) RaiseInOutError(errno, name);
     return File(own, std::move(name));
 }
 
@@ -79,6 +81,8 @@ void File::Close() {
     const int fd = std::exchange(fd_, -1);
     if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) Fail(errno);
 }
+
+int File::Release() noexcept { return std::exchange(fd_, -1); }
 
 bool SameFile(const struct stat& a, const struct stat& b) noexcept {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -1,4 +1,4 @@
-#include "app/transcode/in_out_error.h"
+#include "platform/files/in_out_error.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -40,8 +40,11 @@ std::string InOutMessage(int code) {
     return "I/O error " + std::to_string(code);
 }
 
-EInOutError::EInOutError(int code, std::string path)
-    : std::runtime_error(InOutMessage(code)), code_(code), path_(std::move(path)) {}
+EInOutError::EInOutError(int code, std::string path, int systemError)
+    : std::runtime_error(InOutMessage(code)),
+      code_(code),
+      path_(std::move(path)),
+      systemError_(systemError) {}
 
 int InOutCodeFromErrno(int error, const std::string& path) {
     switch (error) {
@@ -70,6 +73,8 @@ int InOutCodeFromErrno(int error, const std::string& path) {
             return kDiskFull;
         case EFBIG:
             return 223;  // file too large
+        case EPIPE:
+            return 109;  // the reader of a pipe has gone
         case EINVAL:
             return 87;  // invalid parameter
         case ENOMEM:
@@ -78,6 +83,10 @@ int InOutCodeFromErrno(int error, const std::string& path) {
         default:
             return 29;  // write/read fault: the device failed
     }
+}
+
+void RaiseInOutError(int error, const std::string& path) {
+    throw EInOutError(InOutCodeFromErrno(error, path), path, error);
 }
 
 }  // namespace quillon
