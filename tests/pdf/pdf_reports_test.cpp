@@ -16,6 +16,7 @@
 
 #include "output/pdf_page_export.h"
 #include "output/qr_printer.h"
+#include "platform/core/byte_stream.h"
 #include "platform/core/cp1251.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
@@ -168,7 +169,7 @@ TEST_F(PdfReports, ALoadedReportIsNeverReplacedByItsPdf) {
     TQRPrinter loaded;
     loaded.Load(qrp);
     PdfPageExport onto(dir.Path() + "/./report.qrp");
-    EXPECT_THROW(loaded.ExportPages(onto), std::exception);
+    EXPECT_THROW(loaded.ExportPages(onto), EFCreateError);
     EXPECT_EQ(testing::ReadFile(qrp), before);
 
     // Under another name the loaded pages make the same PDF, titled after the file.

@@ -135,7 +135,9 @@ TEST_F(PdfExportTest, SavingOntoTheLoadedReportIsRefused) {
     });
     program.Report().Preview();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].contains("saved.qrp")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].startsWith("Cannot create file \"")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].endsWith("saved.qrp\". The file is in use as the loaded report"))
+        << errors[0].toStdString();
     const testing::PdfFacts facts = testing::InspectPdf(dir.File("loaded.pdf"));
     EXPECT_EQ(facts.title, "saved.qrp");
     EXPECT_EQ(testing::TextLines(facts.text), utf8);
