@@ -274,23 +274,15 @@ TEST_F(MainFormPrintTest, ThePreviewsSaveNeverReplacesTheFileBeingPrinted) {
     RegisterPdfExportFilter();
 
     // Each file type onto the input by other names (1 report file, 2 PDF), then a PDF beside it.
-    std::vector<FileChoice> answers{{rig_.files.Path() + "/./dos.txt", 1},
-                                    {rig_.files.File("link.txt"), 2},
-                                    {rig_.files.File("hard.txt"), 1},
-                                    {input, 2},
-                                    {rig_.files.File("dos.pdf"), 2}};
+    const std::vector<FileChoice> answers{{rig_.files.Path() + "/./dos.txt", 1},
+                                          {rig_.files.File("link.txt"), 2},
+                                          {rig_.files.File("hard.txt"), 1},
+                                          {input, 2},
+                                          {rig_.files.File("dos.pdf"), 2}};
     const std::size_t refusals = answers.size() - 1;
-    previewDialogs_->chooseFile = [&](QWidget*, const FileDialogRequest&) {
-        EXPECT_FALSE(answers.empty());
-        if (answers.empty()) return std::optional<FileChoice>();
-        const FileChoice next = answers.front();
-        answers.erase(answers.begin());
-        return std::optional<FileChoice>(next);
-    };
+    previewDialogs_.AnswerFiles(answers);
     std::vector<QString> errors;
-    previewDialogs_->showError = [&](QWidget*, const QString& message) {
-        errors.push_back(message);
-    };
+    previewDialogs_.KeepErrors(errors);
     WhenShown(*form, [&](TQRStandardPreview& preview) {
         for (std::size_t i = 0; i <= refusals; ++i) preview.Button("SaveReport")->click();
         preview.close();

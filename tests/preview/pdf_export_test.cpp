@@ -111,19 +111,12 @@ TEST_F(PdfExportTest, SavingAsPdfWritesThePagesTheWindowShows) {
 TEST_F(PdfExportTest, SavingOntoTheLoadedReportIsRefused) {
     const std::string qrp = dir.File("saved.qrp");
     // The report file loaded, then the PDF onto it (named another way), then elsewhere.
-    std::vector<FileChoice> answers{
-        {qrp, 1},
-        {dir.Path() + "/../" + dir.Path().substr(dir.Path().rfind('/') + 1) + "/saved.qrp", 2},
-        {dir.File("loaded.pdf"), 2}};
-    dialogs->chooseFile = [&](QWidget*, const FileDialogRequest&) {
-        EXPECT_FALSE(answers.empty());
-        if (answers.empty()) return std::optional<FileChoice>();
-        const FileChoice next = answers.front();
-        answers.erase(answers.begin());
-        return std::optional<FileChoice>(next);
-    };
+    dialogs.AnswerFiles(
+        {{qrp, 1},
+         {dir.Path() + "/../" + dir.Path().substr(dir.Path().rfind('/') + 1) + "/saved.qrp", 2},
+         {dir.File("loaded.pdf"), 2}});
     std::vector<QString> errors;
-    dialogs->showError = [&](QWidget*, const QString& message) { errors.push_back(message); };
+    dialogs.KeepErrors(errors);
     WhenShown([&](TQRStandardPreview& w) {
         w.QRPrinter()->Save(qrp);
         w.Button("LoadReport")->click();
@@ -149,7 +142,7 @@ TEST_F(PdfExportTest, AWriteThatFailsEndsInTheErrorBoxWithNothingLeft) {
     testing::WriteFile(path, "the old file");
     SaveAsPdfTo(path);
     std::vector<QString> errors;
-    dialogs->showError = [&](QWidget*, const QString& message) { errors.push_back(message); };
+    dialogs.KeepErrors(errors);
     WhenShown([&](TQRStandardPreview& w) {
         // The file system takes 4 KB of this process's files, as if it were full.
         std::signal(SIGXFSZ, SIG_IGN);

@@ -47,6 +47,22 @@ ScopedPreviewDialogs::ScopedPreviewDialogs() : saved_(DefaultPreviewDialogs()) {
     };
 }
 
+void ScopedPreviewDialogs::AnswerFiles(std::vector<FileChoice> answers) {
+    DefaultPreviewDialogs().chooseFile =
+        [answers = std::move(answers), next = std::size_t{0}](
+            QWidget*, const FileDialogRequest& request) mutable -> std::optional<FileChoice> {
+        if (next < answers.size()) return answers[next++];
+        ADD_FAILURE() << "unexpected file dialog " << request.title.toStdString();
+        return std::nullopt;
+    };
+}
+
+void ScopedPreviewDialogs::KeepErrors(std::vector<QString>& errors) {
+    DefaultPreviewDialogs().showError = [&errors](QWidget*, const QString& text) {
+        errors.push_back(text);
+    };
+}
+
 ScopedPreviewDialogs::~ScopedPreviewDialogs() {
     DefaultPreviewDialogs() = saved_;
 }

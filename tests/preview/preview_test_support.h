@@ -40,6 +40,11 @@ public:
     PreviewDialogs& operator*() { return DefaultPreviewDialogs(); }
     PreviewDialogs* operator->() { return &DefaultPreviewDialogs(); }
 
+    // Answers the file dialogs with `answers` in turn; a dialog past the last fails the test.
+    void AnswerFiles(std::vector<FileChoice> answers);
+    // Keeps the texts of the error boxes in `errors` (which outlives the windows).
+    void KeepErrors(std::vector<QString>& errors);
+
 private:
     PreviewDialogs saved_;
 };
