@@ -57,6 +57,9 @@ public:
     // Forgets the pages; the stream stays.
     void ClearPages();
 
+    // Raises EFCreateError ("The file is in use as the loaded report") when `fileName` is the
+    // report file the pages are read from, however it is named.
+    void RefuseLoadedFile(const std::string& fileName) const;
     // Writes the stream to `fileName` as an OutputFile: a regular file is replaced only once
     // everything is written, a FIFO or device is written through. Refuses the file the stream
     // reads (EFCreateError) and any of `inputs` (EInOutError, code 32); a file that cannot be

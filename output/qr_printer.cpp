@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "output/qr_page_export.h"
 #include "output/qr_page_list.h"
 #include "output/qr_preview_interface.h"
 #include "output/qr_stream.h"
+#include "platform/core/cp1251.h"
 #include "platform/core/emf_recorder.h"
 #include "platform/core/printer.h"
 #include "platform/core/rounding.h"
@@ -111,6 +113,8 @@ struct TQRPrinter::Impl {
     std::int32_t unprintableLeft = 0;
     std::int32_t unprintableTop = 0;
     std::string title;
+    std::string documentName;
+    std::vector<std::string> inputFiles;
     bool cancelRequested = false;
 
     std::unique_ptr<EmfRecordingCanvas> recording;  // the page being recorded
@@ -134,6 +138,59 @@ struct TQRPrinter::Impl {
         if (TQRPrinterClient* target = progressTarget.Get()) {
             Platform().messages->Post(*target, {id, wParam, 0});
         }
+    }
+
+    // A replay in progress: no second one starts, and the cancel request is fresh. The flag
+    // is cleared at the end unless the printer is gone by then.
+    class Replay {
+    public:
+        explicit Replay(Impl& d) : life_(d.life), flag_(d.replaying) {
+            d.cancelRequested = false;
+            flag_ = true;
+        }
+        ~Replay() {
+            if (!life_.expired()) flag_ = false;
+        }
+        Replay(const Replay&) = delete;
+        Replay& operator=(const Replay&) = delete;
+
+    private:
+        std::weak_ptr<int> life_;
+        bool& flag_;
+    };
+
+    // Shows the progress window of a replay and makes it the progress target; returns the
+    // target it replaced.
+    TQRPrinterClient* OpenReplayProgress() {
+        TQRPrinterClient* const previous = progressTarget.Get();
+        progressWindow = CreateProgressWindow(self);
+        if (progressWindow) {
+            progressWindow->ShowProgress();
+            progressTarget.Set(progressWindow.get());
+        }
+        return previous;
+    }
+
+    // Lets the last percentage reach the window, hides it and puts `previous` back. False
+    // when the printer was destroyed meanwhile (`d` is then gone).
+    static bool CloseReplayProgress(const std::weak_ptr<int>& alive, Impl& d,
+                                    TQRPrinterClient* previous) {
+        Platform().messages->ProcessMessages();
+        if (alive.expired()) return false;
+        if (d.progressWindow) d.progressWindow->HideProgress();
+        d.progressTarget.Set(previous);
+        return true;
+    }
+
+    // The document's title for the printer and for files, UTF-8: the report's title, else
+    // the name of what the pages were made from.
+    std::string DocumentTitle() const { return title.empty() ? documentName : Cp1251ToUtf8(title); }
+
+    void ReplayProgress(std::int32_t page, std::int32_t first, std::int32_t last) {
+        percentDone =
+            RoundHalfEven32(static_cast<long double>(page - first + 1) / (last - first + 1) * 100);
+        Post(kMsgProgress, percentDone);
+        currentPage = page;
     }
 
     bool InRange(std::int32_t page) const {
@@ -170,7 +227,7 @@ struct TQRPrinter::Impl {
             return;
         }
         if (!device->Printing()) {
-            device->SetTitle(title);
+            device->SetTitle(DocumentTitle());
             device->BeginDoc();
             documentOnDevice = true;
         }
@@ -595,6 +652,18 @@ const std::string& TQRPrinter::Title() const {
 void TQRPrinter::SetTitle(const std::string& title) {
     impl_->title = title;
 }
+const std::string& TQRPrinter::DocumentName() const {
+    return impl_->documentName;
+}
+void TQRPrinter::SetDocumentName(const std::string& name) {
+    impl_->documentName = name;
+}
+const std::vector<std::string>& TQRPrinter::InputFiles() const {
+    return impl_->inputFiles;
+}
+void TQRPrinter::SetInputFiles(std::vector<std::string> files) {
+    impl_->inputFiles = std::move(files);
+}
 void TQRPrinter::SetCompression(bool compression) {
     impl_->pageList.SetCompression(compression);
 }
@@ -616,13 +685,13 @@ void TQRPrinter::CheckPages(std::int32_t first, std::int32_t last) {
     }
 }
 
-void TQRPrinter::Save(const std::string& fileName, std::span<const std::string> inputs) {
+void TQRPrinter::Save(const std::string& fileName) {
     if (impl_->state != TQRPrinterState::prsFinished || impl_->pageList.Stream() == nullptr) {
         throw EQRError(kNotReady);
     }
     // A report file of no pages would not load again.
     if (impl_->pageList.PageCount() == 0) throw EQRError(kNoPages);
-    impl_->pageList.SaveReportFile(fileName, inputs);
+    impl_->pageList.SaveReportFile(fileName, impl_->inputFiles);
 }
 
 void TQRPrinter::Load(const std::string& fileName) {
@@ -645,6 +714,8 @@ void TQRPrinter::Load(const std::string& fileName) {
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     d.pagesFinal = true;
+    const auto slash = fileName.find_last_of('/');
+    d.documentName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
 void TQRPrinter::Preview() {
@@ -672,38 +743,18 @@ void TQRPrinter::Print() {
     // A damaged page stops the print before anything reaches the printer.
     CheckPages(first, last);
 
-    d.cancelRequested = false;
-    d.replaying = true;
-    struct ReplayFlag {
-        std::weak_ptr<int> life;
-        bool& flag;
-        ~ReplayFlag() {
-            if (!life.expired()) flag = false;
-        }
-    } replayFlag{d.life, d.replaying};
-    d.device->SetTitle(d.title);
+    const Impl::Replay replay(d);
+    d.device->SetTitle(d.DocumentTitle());
     if (d.device->Printing()) d.device->Abort();
     d.documentOnDevice = false;
     d.settings.WriteToDevice();
     d.device->BeginDoc();
     d.documentOnDevice = true;
 
-    TQRPrinterClient* const previousTarget = d.progressTarget.Get();
-    d.progressWindow = CreateProgressWindow(*this);
-    if (d.progressWindow) {
-        d.progressWindow->ShowProgress();
-        d.progressTarget.Set(d.progressWindow.get());
-    }
+    TQRPrinterClient* const previousTarget = d.OpenReplayProgress();
     const std::weak_ptr<int> life = d.life;
     MessageQueue& messages = *Platform().messages;
-    const auto finish = [&] {
-        // Lets the last percentage reach the window before it hides.
-        messages.ProcessMessages();
-        if (life.expired()) return false;
-        if (d.progressWindow) d.progressWindow->HideProgress();
-        d.progressTarget.Set(previousTarget);
-        return true;
-    };
+    const auto finish = [&] { return Impl::CloseReplayProgress(life, d, previousTarget); };
     try {
         for (std::int32_t page = first; page <= last; ++page) {
             messages.ProcessMessages();
@@ -712,10 +763,7 @@ void TQRPrinter::Print() {
                 d.AbortDeviceDocument();
                 break;
             }
-            d.percentDone = RoundHalfEven32(static_cast<long double>(page - first + 1) /
-                                            (last - first + 1) * 100);
-            d.Post(kMsgProgress, d.percentDone);
-            d.currentPage = page;
+            d.ReplayProgress(page, first, last);
             if (const std::unique_ptr<PagePicture> picture = PageImage(page)) {
                 d.device->PageCanvas().DrawPicture(
                     *picture, Rect{0, 0, d.device->PageWidth(), d.device->PageHeight()});
@@ -745,6 +793,49 @@ void TQRPrinter::Print() {
     }
     if (!finish()) return;
     d.EndDeviceDocument();
+}
+
+void TQRPrinter::ExportPages(TQRPageExport& target, std::int32_t first, std::int32_t last) {
+    Impl& d = *impl_;
+    if (d.state != TQRPrinterState::prsFinished || d.replaying) return;
+    first = std::max(first, 1);
+    last = last > 0 ? std::min(last, d.pageTotal) : d.pageTotal;
+
+    const Impl::Replay replay(d);
+    const std::weak_ptr<int> life = d.life;
+
+    d.pageList.RefuseLoadedFile(target.FileName());
+    target.Begin(d.DocumentTitle(), d.inputFiles);
+    TQRPrinterClient* const previousTarget = d.OpenReplayProgress();
+    MessageQueue& messages = *Platform().messages;
+    bool complete = true;
+    try {
+        for (std::int32_t page = first; page <= last; ++page) {
+            messages.ProcessMessages();
+            if (life.expired() || d.cancelRequested) {
+                complete = false;
+                break;
+            }
+            d.ReplayProgress(page, first, last);
+            const std::unique_ptr<PagePicture> picture = PageImage(page);
+            if (!picture) continue;
+            int width = PaperWidth();
+            int length = PaperLength();
+            if (width <= 0 || length <= 0) {
+                // A paper the settings do not know: the recorded page's own size.
+                width = picture->Width() * 254 / kScreenPixelsPerInch;
+                length = picture->Height() * 254 / kScreenPixelsPerInch;
+            }
+            target.Page(*picture, width, length);
+        }
+        if (complete) target.End();
+    } catch (...) {
+        target.Abandon();
+        if (!life.expired()) Impl::CloseReplayProgress(life, d, previousTarget);
+        throw;
+    }
+    if (!complete) target.Abandon();
+    if (!life.expired()) Impl::CloseReplayProgress(life, d, previousTarget);
 }
 
 TPrinterSettings& TQRPrinter::Settings() {

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "output/paper.h"
 #include "output/printer_settings.h"
@@ -24,6 +24,7 @@ namespace quillon {
 
 class PrinterDevice;
 class TQRExportFilter;
+class TQRPageExport;
 class TQRPageList;
 
 enum class TQRPrinterState { prsReady, prsBusy, prsFinished };
@@ -151,6 +152,14 @@ public:
     void SetLastPage(std::int32_t page);
     const std::string& Title() const;
     void SetTitle(const std::string& title);
+    // What a document of these pages is called when there is no title: the input file of
+    // the program's report, the file of a loaded report (file-system bytes, usually UTF-8).
+    const std::string& DocumentName() const;
+    void SetDocumentName(const std::string& name);
+    // The files the pages are made from (the text the program prints), which no file written
+    // from them may replace: saving or exporting onto one is refused with EInOutError 32.
+    const std::vector<std::string>& InputFiles() const;
+    void SetInputFiles(std::vector<std::string> files);
     void SetCompression(bool compression);
     // Generation progress in percent, posted (U) to the progress target.
     void Progress(int percent);
@@ -165,9 +174,9 @@ public:
     // --- Files, preview and printing ---------------------------------------------------
     // Writes the recorded pages to a report file; EQRError "QRPrinter not ready" unless
     // prsFinished, "The report has no pages" for a run that ended before its first page. The
-    // file is a copy: it keeps its bytes when the printer is destroyed. `inputs` are files the
-    // pages were made from, which the file must not replace.
-    void Save(const std::string& fileName, std::span<const std::string> inputs = {});
+    // file is a copy: it keeps its bytes when the printer is destroyed. Saving onto the loaded
+    // report raises EFCreateError, onto one of the input files EInOutError 32.
+    void Save(const std::string& fileName);
     // Drops the current pages and opens a report file read-only (never deleted); the paper
     // size and orientation follow its first page. EQRError "QRPrinter not ready" while the
     // pages are being printed.
@@ -178,6 +187,12 @@ public:
     // while a replay is running. Every page of the range is read before the printer's document
     // begins; an error other than the printer's after that aborts the document.
     void Print();
+    // Replays pages `first`..`last` (clamped; 0 for the last page) into a document of
+    // recorded pages, with the progress window; the cancel button abandons the document.
+    // Only when the pages are complete (prsFinished) and no replay is running. A document
+    // onto the loaded report is refused as Save refuses it; the input files are the target's
+    // to refuse.
+    void ExportPages(TQRPageExport& target, std::int32_t first = 1, std::int32_t last = 0);
 
     TPrinterSettings& Settings();
     const TPrinterSettings& Settings() const;

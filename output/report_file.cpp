@@ -24,16 +24,20 @@ std::int32_t I32(const std::uint8_t* p) {
 
 }  // namespace
 
-void TQRPageList::SaveReportFile(const std::string& fileName,
-                                 std::span<const std::string> inputs) {
+void TQRPageList::RefuseLoadedFile(const std::string& fileName) const {
+    std::lock_guard lock(mutex_);
+    // The file that holds the loaded pages cannot be rewritten from itself.
+    if (stream_ && stream_->IsOnFile(fileName)) {
+        throw EFCreateError(fileName, "The file is in use as the loaded report");
+    }
+}
+
+void TQRPageList::SaveReportFile(const std::string& fileName, std::span<const std::string> inputs) {
     std::lock_guard lock(mutex_);
     TQRStream& stream = RequireStream();
     TQRStreamLock streamLock(stream);
 
-    // The file that holds the loaded pages cannot be rewritten from itself.
-    if (stream.IsOnFile(fileName)) {
-        throw EFCreateError(fileName, "The file is in use as the loaded report");
-    }
+    RefuseLoadedFile(fileName);
     std::optional<OutputFile> file;
     try {
         file.emplace(fileName, inputs);

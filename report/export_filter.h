@@ -8,6 +8,7 @@
 namespace quillon {
 
 class TQRCustomBand;
+class TQRPageExport;
 class TQRPrintable;
 
 // A rectangle or line that frames and band backgrounds hand to an export filter, in device
@@ -32,6 +33,11 @@ struct ExportShape {
 class TQRExportFilter {
 public:
     virtual ~TQRExportFilter() = default;
+
+    // A filter that writes whole pages (a PDF file) returns where they go: an export through
+    // it replays the pages the preview shows, as recorded, instead of running the report
+    // again, and it receives none of the run's calls below.
+    virtual TQRPageExport* PageExport() { return nullptr; }
 
     // Whether Start has been called for the present run.
     virtual bool Started() const = 0;

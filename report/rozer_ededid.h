@@ -155,6 +155,14 @@ public:
     void SetPrintIfEmpty(bool value) { printIfEmpty_ = value; }
     const std::string& ReportTitle() const { return reportTitle_; }
     void SetReportTitle(std::string title) { reportTitle_ = std::move(title); }
+    // What documents made from the report (a PDF, a print job) are called when it has no
+    // title: the program names its report after the input file (file-system bytes).
+    const std::string& DocumentName() const { return documentName_; }
+    void SetDocumentName(std::string name) { documentName_ = std::move(name); }
+    // The files the report is made from (the text the program prints), handed to its printer:
+    // no report file or PDF saved from the pages may replace one of them.
+    const std::vector<std::string>& InputFiles() const { return inputFiles_; }
+    void SetInputFiles(std::vector<std::string> files) { inputFiles_ = std::move(files); }
     bool ShowProgress() const { return showProgress_; }
     void SetShowProgress(bool value) { showProgress_ = value; }
     bool SnapToGrid() const { return snapToGrid_; }
@@ -319,6 +327,8 @@ private:
                                  TRozerEdedidOption::LastPageFooter};
     bool printIfEmpty_ = true;
     std::string reportTitle_;
+    std::string documentName_;
+    std::vector<std::string> inputFiles_;
     bool showProgress_ = true;
     bool snapToGrid_ = true;
     TRozerEdedidPrinterSettings printerSettings_;

@@ -10,6 +10,7 @@
 #include "output/qr_printer_client.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
+#include "report/export_filter.h"
 #include "report/print_setup.h"
 #include "report/rozer_ededid.h"
 
@@ -168,6 +169,11 @@ void TCustomRozerEdedid::PrintSetup() {
 }
 
 void TCustomRozerEdedid::ExportToFilter(TQRExportFilter& filter) {
+    // A filter of whole pages gets the pages the preview shows, exactly as recorded.
+    if (TQRPageExport* pages = filter.PageExport()) {
+        if (printer_ != nullptr) printer_->ExportPages(*pages);
+        return;
+    }
     std::unique_ptr<TQRPrinter> fresh = NewRunPrinter();
     if (!fresh) return;
     std::unique_ptr<TQRPrinter> kept = std::move(printer_);

@@ -7,13 +7,13 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-translations-l10n libsqlite3-dev libcups2-dev
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev libcups2-dev libharfbuzz-dev libdeflate-dev
   fonts-liberation2 fonts-liberation fonts-wine fonts-dejavu-core
   xvfb xauth
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  cups cups-bsd printer-driver-cups-pdf poppler-utils imagemagick emf2svg
+  cups cups-bsd printer-driver-cups-pdf poppler-utils qpdf imagemagick emf2svg
   clang libclang-rt-14-dev
   locales
   enscript paps

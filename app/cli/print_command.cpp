@@ -10,13 +10,13 @@
 #include "app/settings/print_settings.h"
 #include "app/transcode/text_file.h"
 #include "expr/environment.h"
+#include "output/pdf_page_export.h"
 #include "output/qr_printer.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
 #include "platform/files/in_out_error.h"
 #include "platform/files/output_file.h"
 #include "platform/files/posix_file.h"
-#include "platform/qt/qt_pdf_document.h"
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
 
@@ -54,26 +54,13 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replays the recorded pages of the job's range onto the pages of a PDF file, each stretched
-// over its sheet. Returns the number of pages written.
+// Replays the recorded pages of the job's range into a PDF file, which never replaces the
+// input. Returns the number of pages written.
 int WritePdf(TQRPrinter& printer, const PrintJob& job) {
     const PageRange range = RangeOf(job, printer.PageTotal());
     printer.CheckPages(range.first, range.last);
-    int width = printer.PaperWidth();
-    int length = printer.PaperLength();
-    if (width <= 0 || length <= 0) {
-        // A paper size the printer settings do not know: take the recorded page's own size.
-        const auto first = printer.PageImage(range.first);
-        width = first->Width() * 254 / kScreenPixelsPerInch;
-        length = first->Height() * 254 / kScreenPixelsPerInch;
-    }
-    QtPdfDocument pdf(job.target, width, length, BaseName(job.input), {&job.input, 1});
-    for (int page = range.first; page <= range.last; ++page) {
-        const auto picture = printer.PageImage(page);
-        Canvas& canvas = pdf.NewPage();
-        if (picture) picture->Play(canvas, pdf.PageRect());
-    }
-    pdf.Finish();
+    PdfPageExport pdf(job.target);
+    printer.ExportPages(pdf, range.first, range.last);
     return range.last - range.first + 1;
 }
 
@@ -93,7 +80,7 @@ int PrintOnPrinter(TQRPrinter& printer, const PrintJob& job) {
 int DeliverTo(TQRPrinter& printer, const PrintJob& job) {
     switch (job.output) {
         case PrintOutput::kReportFile:
-            printer.Save(job.target, {&job.input, 1});
+            printer.Save(job.target);
             return printer.PageTotal();
         case PrintOutput::kPdf:
             return WritePdf(printer, job);
@@ -153,7 +140,6 @@ PrintText ReadInput(const PrintJob& job) {
     });
 }
 
-
 // A file output onto the job's input is refused before any work is done; the writers refuse
 // it again when they open the file.
 void RefuseInputAsTarget(const PrintJob& job) {
@@ -194,8 +180,9 @@ int RunPrint(const PrintJob& job) {
     }
     program.Memo().SetLines(std::move(text.lines));
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
-    // A printer's queue lists the job under its file's name.
-    if (job.input != kStandardStream) report.SetReportTitle(BaseName(job.input));
+    // Print jobs and PDFs are named after the input file.
+    if (job.input != kStandardStream) report.SetDocumentName(BaseName(job.input));
+    report.SetInputFiles({job.input});
     if (job.fit) {
         FontSpec fitted = report.Font();
         fitted.size = program.LargestFittingFontSize(fitted.size);
@@ -232,6 +219,7 @@ int RunRender(const PrintJob& job) {
     ForFile(job.input, [&] {
         if (job.input == kStandardStream) spooled.emplace();
         printer.Load(spooled ? spooled->Path() : job.input);
+        printer.SetInputFiles({job.input});
     });
     return Deliver(printer, job);
 }

@@ -379,6 +379,10 @@ void TMainForm::PrintButtonClick() {
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
     {
+        // Saved PDFs and print jobs are called after the input file, and the preview's Save
+        // never replaces it.
+        Report1().SetDocumentName(inputFile_.substr(inputFile_.find_last_of('/') + 1));
+        Report1().SetInputFiles({inputFile_});
         // The memo gets what was read even when reading fails halfway.
         PrintText text;
         struct Fill {

@@ -20,7 +20,7 @@
 #include "output/widgets/qr_progress_form.h"
 #include "platform/qt/qt_platform.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
-#include "report/export_filter_library.h"
+#include "report/pdf_export_filter.h"
 
 namespace quillon {
 
@@ -45,7 +45,7 @@ int RunProgram(int argc, char** argv) {
     try {
         QRFunctionLibrary();
         CreateGlobalEnvironment(title);
-        QRExportFilterLibrary();
+        RegisterPdfExportFilter();
     } catch (const std::exception& error) {
         dialogs.showError(nullptr, errorTitle, ErrorBoxMessage(error));
     }

@@ -11,9 +11,6 @@
 
 #include <QGuiApplication>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
@@ -34,8 +31,6 @@
 #include "platform/qt/qt_platform.h"
 #include "report/program_report.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -43,20 +38,6 @@ using Clock = std::chrono::steady_clock;
 std::string TempPath(const std::string& name) {
     const char* base = std::getenv("TMPDIR");
     return std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + name;
-}
-
-// DOS text like the program's input: Cyrillic words, numbers and box-drawing frames, lines of
-// 60..120 bytes, CR LF. The UTF-8 copy holds the same lines as the program prints them.
-void GenerateDosText(const std::string& dosPath, const std::string& utf8Path, int lines) {
-    std::ofstream dos(dosPath, std::ios::binary);
-    std::ofstream utf8(utf8Path, std::ios::binary);
-    std::mt19937 random(11);
-    for (int n = 0; n < lines; ++n) {
-        // The bar byte 179 is a letter of the code page: these lines keep their letters.
-        const std::string line = quillon::bench::RandomDosLine(random, static_cast<char>(179));
-        dos << line << "\r\n";
-        utf8 << quillon::Cp1251ToUtf8(quillon::NormaliseForPrint(line)) << '\n';
-    }
 }
 
 struct Run {
@@ -95,24 +76,7 @@ Run GenerateOnce(const std::string& dosPath, int lines) {
 }
 
 double Spawn(const std::vector<std::string>& argv, const std::string& out) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return -1;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return quillon::bench::RunCommand(argv, out).wall;
 }
 
 void Print(const Run& run) {
@@ -129,7 +93,7 @@ void Print(const Run& run) {
 int RunChild(const std::string& dosPath, int lines) {
     const std::string warmDos = dosPath + ".warm";
     const std::string warmUtf8 = dosPath + ".warm-utf8";
-    GenerateDosText(warmDos, warmUtf8, 300);  // fonts and caches
+    quillon::bench::WriteDosText(warmDos, warmUtf8, 300);  // fonts and caches
     GenerateOnce(warmDos, 300);
     std::remove(warmDos.c_str());
     std::remove(warmUtf8.c_str());
@@ -197,8 +161,8 @@ int main(int argc, char** argv) {
     const std::string smallDos = TempPath("quillon-bench-report-small.txt");
     const std::string smallUtf8 = TempPath("quillon-bench-report-small-utf8.txt");
     const std::string ps = TempPath("quillon-bench-report.ps");
-    GenerateDosText(bigDos, bigUtf8, lines);
-    GenerateDosText(smallDos, smallUtf8, lines / 10);
+    quillon::bench::WriteDosText(bigDos, bigUtf8, lines);
+    quillon::bench::WriteDosText(smallDos, smallUtf8, lines / 10);
 
     std::printf("text measured with %s; fastest of 3 runs, each in a fresh process\n",
                 headless ? "the headless fixed-pitch measurer" : "the real fonts (Qt, offscreen)");

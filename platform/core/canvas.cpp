@@ -15,6 +15,34 @@ int FontPixelSize(double points, int dpi) {
     return static_cast<int>(std::min(pixels, static_cast<double>(1 << 30)));
 }
 
+std::span<const double> DashPattern(PenStyle style) {
+    static constexpr double kDash[] = {18, 6};
+    static constexpr double kDot[] = {3, 3};
+    static constexpr double kDashDot[] = {9, 6, 3, 6};
+    static constexpr double kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+    switch (style) {
+        case PenStyle::psDash:
+            return kDash;
+        case PenStyle::psDot:
+            return kDot;
+        case PenStyle::psDashDot:
+            return kDashDot;
+        case PenStyle::psDashDotDot:
+            return kDashDotDot;
+        default:
+            return {};
+    }
+}
+
+OutlineBox ShapeOutline(const Rect& rect, const Pen& pen) {
+    if (pen.style == PenStyle::psClear || pen.width <= 1) {
+        return {static_cast<double>(rect.left), static_cast<double>(rect.top),
+                static_cast<double>(rect.Width() - 1), static_cast<double>(rect.Height() - 1)};
+    }
+    const double inset = pen.style == PenStyle::psInsideFrame ? pen.width / 2.0 : 0.5;
+    return {rect.left + inset, rect.top + inset, rect.Width() - 2 * inset, rect.Height() - 2 * inset};
+}
+
 std::u16string DecodeFontText(std::string_view text, int charset) {
     return charset == kOemCharset ? DecodeDos(text) : DecodeCp1251(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ struct Pen {
     PenStyle style = PenStyle::psSolid;
     friend bool operator==(const Pen&, const Pen&) = default;
 };
+
+// The dash pattern of a one-pixel pen in device pixels (dash, gap, ...); empty when solid.
+// Wider pens draw solid lines.
+std::span<const double> DashPattern(PenStyle style);
 
 struct Brush {
     Color color = kWhite;
@@ -51,6 +56,18 @@ struct FontSpec {
     int charset = kRussianCharset;
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
+
+// The line a shape's outline follows, in device pixels, for a normalized rectangle of at
+// least one pixel: a one-pixel pen runs through the rectangle's outermost pixels, a wider pen
+// is centred half a pixel inside (half its width for psInsideFrame). Without a pen the shape is
+// filled up to where that outline would run, one pixel smaller than the rectangle.
+struct OutlineBox {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+OutlineBox ShapeOutline(const Rect& rect, const Pen& pen);
 
 // The largest font size in points that text is measured and drawn at; larger sizes (their
 // magnitude, for negative ones) are taken as this one. A glyph of this size is already taller

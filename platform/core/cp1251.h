@@ -21,6 +21,8 @@ std::string EncodeCp1251(std::u16string_view text, std::uint8_t fallback = '?');
 // UTF-8 forms, for the toolkit and the file system's messages.
 std::string Cp1251ToUtf8(std::string_view text);
 std::string Utf8ToCp1251(std::string_view text, std::uint8_t fallback = '?');
+// UTF-16 (surrogate pairs included) as UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 // The capital of a Latin or Cyrillic letter (every letter of the code page); other
 // characters are their own capital.

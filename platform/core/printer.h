@@ -79,6 +79,7 @@ public:
     virtual int PageWidth() = 0;
     virtual int PageHeight() = 0;
 
+    // The document's title (UTF-8), which the print queue shows.
     virtual void SetTitle(const std::string& title) = 0;
     // Document control; failures raise EPrinterError. A document reaches the printer only
     // when it ends; an aborted document prints nothing.

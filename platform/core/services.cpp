@@ -2,6 +2,8 @@
 
 #include "platform/core/page_picture.h"
 
+#include <stdexcept>
+
 namespace quillon {
 
 namespace {
@@ -35,6 +37,14 @@ public:
 
 private:
     NoPrinter shared_;
+};
+
+class NoGlyphs : public GlyphSource {
+public:
+    void Glyphs(const FontSpec&, std::u16string_view text, std::vector<SourceGlyph>& out) override {
+        out.assign(text.size(), SourceGlyph{-1, 0, false});
+    }
+    const FontProgram& Program(int) override { throw std::out_of_range("No font programs"); }
 };
 
 class NoShell : public Shell {
@@ -83,6 +93,7 @@ struct Defaults {
     SimpleMessageQueue messages;
     NoPrinters printers;
     NoShell shell;
+    NoGlyphs glyphs;
 };
 
 Defaults& HeadlessDefaults() {
@@ -93,7 +104,7 @@ Defaults& HeadlessDefaults() {
 PlatformServices& Current() {
     static PlatformServices services = [] {
         Defaults& d = HeadlessDefaults();
-        return PlatformServices{&d.measurer, &d.messages, &d.printers, &d.shell, -1};
+        return PlatformServices{&d.measurer, &d.messages, &d.printers, &d.shell, -1, &d.glyphs};
     }();
     return services;
 }
@@ -110,6 +121,7 @@ void InstallPlatform(const PlatformServices& services) {
     current.printers = services.printers != nullptr ? services.printers : &d.printers;
     current.shell = services.shell != nullptr ? services.shell : &d.shell;
     current.screenColors = services.screenColors;
+    current.glyphs = services.glyphs != nullptr ? services.glyphs : &d.glyphs;
 }
 
 std::unique_ptr<Canvas> CreateMeasuringCanvas() { return std::make_unique<MeasuringCanvas>(); }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/core/canvas.h"
+#include "platform/core/glyph_source.h"
 #include "platform/core/messages.h"
 #include "platform/core/printer.h"
 #include "platform/core/text_measurer.h"
@@ -25,13 +26,15 @@ inline constexpr int kScreenPixelsPerInch = 96;
 
 // The platform services the Qt-free core reaches drawing, printers and messages through. The
 // Qt layer installs its implementations at start-up; until then headless defaults serve: the
-// fixed-pitch measurer, a simple message queue, no printers, a shell that opens nothing.
+// fixed-pitch measurer, a simple message queue, no printers, a shell that opens nothing, and
+// no glyphs (documents that embed fonts get no text).
 struct PlatformServices {
     TextMeasurer* measurer = nullptr;
     MessageQueue* messages = nullptr;
     PrinterSystem* printers = nullptr;
     Shell* shell = nullptr;
     int screenColors = -1;
+    GlyphSource* glyphs = nullptr;
 };
 
 // The services in use (never null members).

@@ -237,8 +237,7 @@ void FileDialog::Confirm() {
     const bool save = options_.mode == FileDialogOptions::Mode::kSave;
     if (!selectedName_ && !options_.defaultSuffix.isEmpty()) {
         const std::string base = path.substr(path.find_last_of('/') + 1);
-        if (base.find('.') == std::string::npos && !IsFile(path))
-            path += "." + options_.defaultSuffix.toStdString();
+        if (base.find('.') == std::string::npos && !IsFile(path)) path += "." + TypedSuffix();
     }
     if (save && options_.confirmOverwrite && IsFile(path)) {
         const QString question = DialogText("%1 already exists.\nDo you want to replace it?")
@@ -249,6 +248,21 @@ void FileDialog::Confirm() {
     }
     choice_ = ChosenFile{path, filterBox_->currentIndex()};
     accept();
+}
+
+std::string FileDialog::TypedSuffix() const {
+    // The default suffix belongs to the file type the dialog opened with; another type chosen
+    // that names one extension ("PDF file (*.pdf)") gives its own.
+    if (filterBox_->currentIndex() != options_.selectedFilter) {
+        const std::vector<std::string> patterns =
+            PatternsOfFilter(filterBox_->currentData().toString());
+        const std::string& first = patterns.front();
+        if (first.size() > 2 && first.compare(0, 2, "*.") == 0 &&
+            first.find_first_of("*?[", 2) == std::string::npos) {
+            return first.substr(2);
+        }
+    }
+    return options_.defaultSuffix.toStdString();
 }
 
 std::optional<ChosenFile> RunFileDialog(QWidget* owner, const FileDialogOptions& options) {

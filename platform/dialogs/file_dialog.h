@@ -31,7 +31,9 @@ struct FileDialogOptions {
     int selectedFilter = 0;
     bool showFilterPatterns = true;  // false: the descriptions only
     std::string folder;              // where it opens (bytes); empty or missing: home
-    QString defaultSuffix;           // added to a typed name without an extension
+    // Added to a typed name without an extension while the file type the dialog opened with is
+    // chosen; another type that names one extension ("PDF file (*.pdf)") gives its own.
+    QString defaultSuffix;
     bool confirmOverwrite = false;   // save: ask before an existing file is chosen
 };
 
@@ -65,6 +67,7 @@ private:
     void GoUp();
     // The path the name box stands for: the selected entry's bytes, else what was typed.
     std::string WantedPath() const;
+    std::string TypedSuffix() const;
 
     FileDialogOptions options_;
     std::string folder_;

@@ -4,7 +4,6 @@
 #include <QPaintDevice>
 #include <QPen>
 
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -18,17 +17,6 @@ namespace {
 
 QRect ToQRect(const Rect& rect) {
     return {rect.left, rect.top, rect.Width(), rect.Height()};
-}
-
-// Dash patterns of one-pixel pens, in pixels: dash, gap, ...
-constexpr std::array<qreal, 2> kDash{18, 6};
-constexpr std::array<qreal, 2> kDot{3, 3};
-constexpr std::array<qreal, 4> kDashDot{9, 6, 3, 6};
-constexpr std::array<qreal, 6> kDashDotDot{9, 3, 3, 3, 3, 3};
-
-template <std::size_t N>
-QList<qreal> Pattern(const std::array<qreal, N>& values) {
-    return QList<qreal>(values.begin(), values.end());
 }
 
 bool Thin(const Pen& pen) {
@@ -162,22 +150,8 @@ void QtCanvas::UsePenAndBrush(bool withBrush) {
         pen.setWidth(0);  // one device pixel whatever the transformation
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
-        switch (pen_.style) {
-            case PenStyle::psDash:
-                pen.setDashPattern(Pattern(kDash));
-                break;
-            case PenStyle::psDot:
-                pen.setDashPattern(Pattern(kDot));
-                break;
-            case PenStyle::psDashDot:
-                pen.setDashPattern(Pattern(kDashDot));
-                break;
-            case PenStyle::psDashDotDot:
-                pen.setDashPattern(Pattern(kDashDotDot));
-                break;
-            default:
-                break;
-        }
+        const std::span<const double> dashes = DashPattern(pen_.style);
+        if (!dashes.empty()) pen.setDashPattern(QList<qreal>(dashes.begin(), dashes.end()));
     } else {
         pen.setWidth(pen_.width);
         pen.setCapStyle(Qt::RoundCap);
@@ -223,14 +197,8 @@ void QtCanvas::DrawShape(Shape shape, const Rect& input, int cornerWidth, int co
         pen.setCapStyle(Qt::SquareCap);
         painter_.setPen(pen);
     }
-    // The outline of a one-pixel pen runs through the outermost pixels; without a pen only the
-    // inside of that outline is filled, so the shape is one pixel smaller.
-    QRectF area(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1);
-    if (pen_.style != PenStyle::psClear && !Thin(pen_)) {
-        const qreal inset = pen_.style == PenStyle::psInsideFrame ? pen_.width / 2.0 : 0.5;
-        area = QRectF(rect.left + inset, rect.top + inset, rect.Width() - 2 * inset,
-                      rect.Height() - 2 * inset);
-    }
+    const OutlineBox outline = ShapeOutline(rect, pen_);
+    QRectF area(outline.left, outline.top, outline.width, outline.height);
     switch (shape) {
         case Shape::kRectangle:
             painter_.drawRect(area);

@@ -29,7 +29,8 @@ int WholePixels(qreal advance) {
 
 }  // namespace
 
-FontFace::FontFace(const FontSpec& wanted, int pixelSize) {
+FontFace::FontFace(const FontSpec& wanted, int pixelSize)
+    : basic_(kBasic, PlacedGlyph{-1, 0, 0, true}) {
     font_.setFamily(QString::fromStdString(wanted.face));
     font_.setPixelSize(pixelSize < 1 ? 1 : pixelSize);
     font_.setBold((wanted.style & kFontBold) != 0);
@@ -56,6 +57,10 @@ std::vector<PlacedGlyph> FontFace::Glyphs(std::u16string_view text) {
     std::vector<PlacedGlyph> glyphs(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
+        if (unit < kBasic && basic_[unit].font >= 0) {
+            glyphs[i] = basic_[unit];
+            continue;
+        }
         char32_t code = unit;
         const bool pair = unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() &&
                           text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
@@ -70,7 +75,11 @@ std::vector<PlacedGlyph> FontFace::Glyphs(std::u16string_view text) {
 }
 
 PlacedGlyph FontFace::GlyphFor(char32_t code) {
-    if (const auto found = cache_.find(code); found != cache_.end()) return found->second;
+    if (code < kBasic) {
+        if (basic_[code].font >= 0) return basic_[code];
+    } else if (const auto found = cache_.find(code); found != cache_.end()) {
+        return found->second;
+    }
 
     const QRawFont& raw = rawFonts_.front();
     PlacedGlyph placed;
@@ -92,7 +101,11 @@ PlacedGlyph FontFace::GlyphFor(char32_t code) {
             placed.advance = WholePixels(advance.x());
         }
     }
-    cache_.emplace(code, placed);
+    if (code < kBasic) {
+        basic_[code] = placed;
+    } else {
+        cache_.emplace(code, placed);
+    }
     return placed;
 }
 

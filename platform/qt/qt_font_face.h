@@ -47,6 +47,10 @@ private:
     QFont font_;
     std::vector<QRawFont> rawFonts_;
     FontMetrics metrics_;
+    // Characters below kBasic (Latin, Cyrillic, line drawing) are looked up in a table, as
+    // every character of every page goes through here; entries not looked up yet have font -1.
+    static constexpr char32_t kBasic = 0x2600;
+    std::vector<PlacedGlyph> basic_;
     std::unordered_map<char32_t, PlacedGlyph> cache_;
 };
 

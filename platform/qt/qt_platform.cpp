@@ -15,6 +15,7 @@
 #include "platform/qt/qt_message_queue.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_glyph_source.h"
 #include "platform/qt/qt_text_measurer.h"
 
 namespace quillon {
@@ -66,10 +67,11 @@ QtPlatform::QtPlatform()
     : measurer_(std::make_unique<QtTextMeasurer>()),
       messages_(std::make_unique<QtMessageQueue>()),
       printers_(std::make_unique<QtPrinterSystem>()),
-      shell_(std::make_unique<QtShell>()) {
+      shell_(std::make_unique<QtShell>()),
+      glyphs_(std::make_unique<QtGlyphSource>()) {
     RegisterExtraFonts();
-    InstallPlatform(
-        {measurer_.get(), messages_.get(), printers_.get(), shell_.get(), ScreenColors()});
+    InstallPlatform({measurer_.get(), messages_.get(), printers_.get(), shell_.get(),
+                     ScreenColors(), glyphs_.get()});
 }
 
 QtPlatform::~QtPlatform() {

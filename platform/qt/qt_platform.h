@@ -4,6 +4,7 @@
 
 namespace quillon {
 
+class QtGlyphSource;
 class QtMessageQueue;
 class QtPrinterSystem;
 class QtShell;
@@ -23,6 +24,7 @@ private:
     std::unique_ptr<QtMessageQueue> messages_;
     std::unique_ptr<QtPrinterSystem> printers_;
     std::unique_ptr<QtShell> shell_;
+    std::unique_ptr<QtGlyphSource> glyphs_;
 };
 
 // Prepares the process environment before the Q(Gui)Application is made: a private runtime

@@ -2,22 +2,20 @@
 
 #include <cups/cups.h>
 
-#include <QFile>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 #include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "pdf/pdf_document.h"
 #include "platform/core/rounding.h"
 #include "platform/files/in_out_error.h"
 #include "platform/files/temporary_file.h"
 #include "platform/qt/paper_codes.h"
-#include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_glyph_source.h"
+#include "platform/qt/qt_text_measurer.h"
 
 namespace quillon {
 
@@ -56,6 +54,26 @@ std::string Decimal(double value) {
 }
 
 }  // namespace
+
+// The PDF writer's bytes into the spool file; a failed write ends the document with the
+// printer's error.
+class SpoolSink : public PdfSink {
+public:
+    SpoolSink(posix::File& spool, const std::string& printer) : spool_(spool), printer_(printer) {}
+
+    void Write(const char* data, std::size_t size) override {
+        try {
+            spool_.WriteAll(data, size);
+        } catch (const EInOutError& e) {
+            throw EPrinterError("Cannot write the spool file for printer \"" + printer_ +
+                                "\": " + std::strerror(e.SystemError()));
+        }
+    }
+
+private:
+    posix::File& spool_;
+    std::string printer_;
+};
 
 QtPrinterDevice::QtPrinterDevice() {
     Printers();
@@ -306,7 +324,7 @@ int QtPrinterDevice::PageHeight() {
 }
 
 void QtPrinterDevice::CheckNotPrinting() const {
-    if (painter_) throw EPrinterError("Printing in progress");
+    if (document_) throw EPrinterError("Printing in progress");
 }
 
 void QtPrinterDevice::CheckAvailable() const {
@@ -328,49 +346,45 @@ void QtPrinterDevice::BeginDoc() {
     try {
         spool_ = CreateUnnamedFile(TemporaryDirectory(), "quillon-spool-");
     } catch (const EInOutError& e) {
-        throw EPrinterError("Cannot create the spool file for printer \"" + name_ + "\": " +
-                            std::strerror(e.SystemError()));
+        throw EPrinterError("Cannot create the spool file for printer \"" + name_ +
+                            "\": " + std::strerror(e.SystemError()));
     }
-    spoolDevice_ = std::make_unique<QFile>();
-    spoolDevice_->open(spool_.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
-    // Painted from the top left corner of the printable area, as on the printer itself.
-    document_ = std::make_unique<QPdfWriter>(spoolDevice_.get());
-    document_->setResolution(kResolution);
-    document_->setPageLayout(layout_);
-    document_->setTitle(ToQString(title_));
-    document_->setCreator(QStringLiteral("Quillon"));
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(document_.get())) {
-        CloseDocument();
-        throw EPrinterError("Cannot begin a document on printer \"" + name_ + "\"");
+    try {
+        spoolSink_ = std::make_unique<SpoolSink>(spool_, name_);
+        PdfDocument::Properties properties;
+        properties.title = title_;
+        if (!glyphs_) glyphs_ = std::make_unique<QtGlyphSource>();
+        if (!measurer_) measurer_ = std::make_unique<QtTextMeasurer>();
+        document_ = std::make_unique<PdfDocument>(*spoolSink_, *glyphs_, *measurer_, properties);
+        StartPage();
+    } catch (...) {
+        Abort();
+        throw;
     }
-    canvas_ = std::make_unique<QtCanvas>(*painter_, Caps());
+}
+
+void QtPrinterDevice::StartPage() {
+    const QRectF paper = layout_.fullRect(QPageLayout::Point);
+    document_->NewPage(paper.width(), paper.height(), Caps());
 }
 
 void QtPrinterDevice::NewPage() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
-    if (!document_->newPage())
-        throw EPrinterError("Cannot start a new page on printer \"" + name_ + "\"");
+    StartPage();
 }
 
 bool QtPrinterDevice::Printing() {
-    return painter_ != nullptr;
+    return document_ != nullptr;
 }
 
 Canvas& QtPrinterDevice::PageCanvas() {
     if (!Printing()) throw EPrinterError("Printer is not currently printing");
-    return *canvas_;
+    return document_->PageCanvas();
 }
 
-bool QtPrinterDevice::CloseDocument() {
-    canvas_.reset();
-    const bool ended = painter_ && painter_->isActive() && painter_->end();
-    painter_.reset();
+void QtPrinterDevice::CloseDocument() {
     document_.reset();
-    const bool written = ended && spoolDevice_ && spoolDevice_->flush() &&
-                         spoolDevice_->error() == QFileDevice::NoError;
-    spoolDevice_.reset();
-    return written;
+    spoolSink_.reset();
 }
 
 void QtPrinterDevice::Abort() {
@@ -417,10 +431,13 @@ std::vector<std::pair<std::string, std::string>> QtPrinterDevice::JobOptions() c
 
 void QtPrinterDevice::EndDoc() {
     if (!Printing()) return;
-    if (!CloseDocument()) {
-        spool_ = posix::File();
-        throw EPrinterError("Cannot write the spool file for printer \"" + name_ + "\"");
+    try {
+        document_->Finish();
+    } catch (...) {
+        Abort();
+        throw;
     }
+    CloseDocument();
     SubmitSpool();
 }
 
@@ -451,7 +468,8 @@ void QtPrinterDevice::SubmitSpool() {
         if (n < 0) readError = errno;
         if (n <= 0) break;
         offset += n;
-        status = cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer.data(), static_cast<std::size_t>(n));
+        status =
+            cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer.data(), static_cast<std::size_t>(n));
     }
     const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str());
     if (readError == 0 && status == HTTP_STATUS_CONTINUE &&

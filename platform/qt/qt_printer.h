@@ -11,18 +11,18 @@
 #include "platform/files/posix_file.h"
 #include "platform/qt/cups_input_slots.h"
 
-class QFile;
-class QPainter;
-class QPdfWriter;
-
 namespace quillon {
 
-class QtCanvas;
+class PdfDocument;
+class QtGlyphSource;
+class QtTextMeasurer;
+class SpoolSink;
 
 // A printer object over Qt's printer support and CUPS. A document is drawn at 1200 dots per
-// inch into a PDF spool file of its own and streamed to the CUPS queue only when it ends, with
-// the settings record turned into job options; an aborted document is dropped unsent. The
-// spool file has no name, so the system frees it however the process ends. Printer
+// inch into a PDF spool file of its own (the program's PDF writer, so the queue gets the same
+// text and fonts as a saved PDF) and streamed to the CUPS queue only when it ends, with the
+// settings record turned into job options; an aborted document is dropped unsent. The spool
+// file has no name, so the system frees it however the process ends. Printer
 // names that CUPS does not know are errors, never a silent PDF file (which is what a QPrinter
 // does with them). Without a scheduler there are simply no printers.
 class QtPrinterDevice : public PrinterDevice {
@@ -69,7 +69,8 @@ private:
     void UpdateLayout();
     void CheckNotPrinting() const;
     void CheckAvailable() const;
-    bool CloseDocument();
+    void CloseDocument();
+    void StartPage();
     void SubmitSpool();
     std::vector<std::pair<std::string, std::string>> JobOptions() const;
 
@@ -83,10 +84,11 @@ private:
     std::string title_;
 
     posix::File spool_;
-    std::unique_ptr<QFile> spoolDevice_;
-    std::unique_ptr<QPdfWriter> document_;
-    std::unique_ptr<QPainter> painter_;
-    std::unique_ptr<QtCanvas> canvas_;
+    std::unique_ptr<SpoolSink> spoolSink_;
+    // The printer draws with the Qt fonts whatever services are installed.
+    std::unique_ptr<QtGlyphSource> glyphs_;
+    std::unique_ptr<QtTextMeasurer> measurer_;
+    std::unique_ptr<PdfDocument> document_;
 };
 
 class QtPrinterSystem : public PrinterSystem {

@@ -24,6 +24,7 @@
 
 #include <exception>
 
+#include "output/qr_page_export.h"
 #include "output/qr_printer.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/page_picture.h"
@@ -541,13 +542,20 @@ void TQRStandardPreview::SaveClick() {
             printer->Save(choice->fileName);
             return;
         }
-        // An export filter: the report generates its pages into it.
+        // An export filter, created on the name and handed to the export callback.
         const std::vector<TQRExportFilterEntry>& filters = QRExportFilterLibrary().Filters();
         const auto entry = static_cast<std::size_t>(choice->filterIndex - 2);
-        if (entry >= filters.size() || !printer->OnExport) return;
+        if (entry >= filters.size()) return;
         const std::unique_ptr<TQRExportFilter> filter = filters[entry].create(choice->fileName);
-        const auto exportRun = printer->OnExport;
-        if (filter) exportRun(*filter);
+        if (!filter) return;
+        if (printer->OnExport) {
+            const auto exportRun = printer->OnExport;
+            exportRun(*filter);
+        } else if (TQRPageExport* pages = filter->PageExport()) {
+            // A loaded report has no run to export, but its pages go to a page filter as
+            // they are.
+            printer->ExportPages(*pages);
+        }
     });
 }
 

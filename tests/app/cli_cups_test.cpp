@@ -2,7 +2,8 @@
 // printer port does, reaching a cups-pdf queue. That queue rebuilds the PDF through
 // PostScript into fonts whose text layer no longer reads as the letters drawn: the pages and
 // their lines are checked here, the text of every line through --pdf in
-// cli_dos_streams_test.cpp. A print killed while it spools leaves no spool file.
+// cli_dos_streams_test.cpp. A print killed while it spools leaves no spool file, and one whose
+// spool file cannot be written sends no job.
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,23 @@ TEST(QuillonCliCups, AKilledPrintLeavesNoSpoolFile) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp), {}), 0)
             << strsignal(signal);
     }
+}
+
+TEST(QuillonCliCups, ASpoolFileThatCannotBeWrittenIsAnErrorAndSendsNoJob) {
+    if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
+    testing::TempDir dir;
+    // The job would be named after the file.
+    const std::string name = testing::UniqueTitle("full-spool") + ".txt";
+    std::string text;
+    for (int i = 1; i <= 400; ++i) text += "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n";
+    testing::WriteFile(dir.File(name), text);
+    // Files may grow to 4 KiB: the pages stay in memory, their PDF does not fit.
+    const testing::CliRun run = testing::RunCli(
+        "print " + dir.File(name) + " --printer " + testing::kPdfQueue, "ulimit -f 4");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, std::string("quillon-cli: Cannot write the spool file for printer \"") +
+                              testing::kPdfQueue + "\": File too large.\n");
+    EXPECT_FALSE(testing::JobWithTitle(name));
 }
 
 }  // namespace

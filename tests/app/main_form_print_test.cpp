@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <functional>
@@ -25,6 +26,8 @@
 #include "platform/qt/qt_canvas.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
+#include "report/export_filter_library.h"
+#include "report/pdf_export_filter.h"
 #include "report/print_setup.h"
 #include "tests/app/main_form_test_support.h"
 #include "tests/preview/preview_test_support.h"
@@ -77,21 +80,7 @@ protected:
 
     // Runs `action` on the preview window once its pages are complete.
     static void WhenShown(TMainForm& form, std::function<void(TQRStandardPreview&)> action) {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer, [&form, timer, action] {
-            TQRPrinter* printer = form.Report1().QRPrinter();
-            if (printer == nullptr || !form.Report1().Available() ||
-                printer->State() != TQRPrinterState::prsFinished) {
-                return;
-            }
-            auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-            if (window == nullptr) return;
-            timer->stop();
-            timer->deleteLater();
-            action(*window);
-        });
-        timer->start();
+        testing::WhenPreviewReady(form.Report1(), action);
     }
 
     static int PreviewWindows() {
@@ -272,6 +261,43 @@ TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
     EXPECT_EQ(rig_.dialogs.errors[0].title, "Quillon");
     EXPECT_EQ(reports.OpenCount(), 0);
     EXPECT_EQ(PreviewWindows(), 0);
+}
+
+TEST_F(MainFormPrintTest, ThePreviewsSaveNeverReplacesTheFileBeingPrinted) {
+    const std::string input = rig_.files.File("dos.txt");
+    WriteFile(input, FramedText(100));
+    ASSERT_EQ(::symlink("dos.txt", rig_.files.File("link.txt").c_str()), 0);
+    ASSERT_EQ(::link(input.c_str(), rig_.files.File("hard.txt").c_str()), 0);
+    const std::string before = testing::ReadFile(input);
+    const auto form = rig_.MakeForm();
+    rig_.ChooseInput(*form, input);
+    RegisterPdfExportFilter();
+
+    // Each file type onto the input by other names (1 report file, 2 PDF), then a PDF beside it.
+    const std::vector<FileChoice> answers{{rig_.files.Path() + "/./dos.txt", 1},
+                                          {rig_.files.File("link.txt"), 2},
+                                          {rig_.files.File("hard.txt"), 1},
+                                          {input, 2},
+                                          {rig_.files.File("dos.pdf"), 2}};
+    const std::size_t refusals = answers.size() - 1;
+    previewDialogs_.AnswerFiles(answers);
+    std::vector<QString> errors;
+    previewDialogs_.KeepErrors(errors);
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        for (std::size_t i = 0; i <= refusals; ++i) preview.Button("SaveReport")->click();
+        preview.close();
+    });
+    form->PrintButton->click();
+    QRExportFilterLibrary().Remove("PDF file");
+
+    EXPECT_EQ(errors, std::vector<QString>(refusals, QStringLiteral("I/O error 32")));
+    EXPECT_TRUE(testing::ReadFile(input) == before) << "the text being printed was replaced";
+    struct stat st {};
+    ASSERT_EQ(::lstat(rig_.files.File("link.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(testing::CommandOutput("ls -A '" + rig_.files.Path() + "'"),
+              "dos.pdf\ndos.txt\nhard.txt\nlink.txt\n");
+    EXPECT_EQ(testing::ReadFile(rig_.files.File("dos.pdf")).rfind("%PDF-", 0), 0u);
 }
 
 TEST_F(MainFormPrintTest, AnEmptyFilePreviewsOnePageAndAMissingOneNone) {

@@ -417,7 +417,8 @@ TEST(QRPrinterDevice, AnErrorAfterThePrintBeganAbortsIt) {
     };
     EXPECT_ANY_THROW(printer.Print());
     FakePrinterDevice& device = *world.system.LastCreated();
-    EXPECT_EQ(device.Calls().front(), "BeginDoc ");
+    // The job is named after the loaded file.
+    EXPECT_EQ(device.Calls().front(), "BeginDoc r.qrp");
     EXPECT_EQ(device.Calls().back(), "Abort");
     EXPECT_EQ(std::count(device.Calls().begin(), device.Calls().end(), "EndDoc"), 0);
     EXPECT_FALSE(device.Printing());

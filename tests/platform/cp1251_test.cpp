@@ -38,6 +38,8 @@ TEST(Cp1251, ConvertsToAndFromUtf8) {
     EXPECT_EQ(Cp1251ToUtf8("\xCF\xE5\xF7\xE0\xF2"), "Печат");
     EXPECT_EQ(Utf8ToCp1251("Печат €"), "\xCF\xE5\xF7\xE0\xF2 \x88");
     EXPECT_EQ(Utf8ToCp1251("中"), "?");
+    EXPECT_EQ(Utf16ToUtf8(u"Печат \u2500 \U0001F600"), "Печат ─ 😀");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800') + u"x"), "\uFFFDx");
 }
 
 }  // namespace

@@ -107,6 +107,13 @@ TEST_F(FileDialogTest, TypedFoldersOpenAndSaveAddsTheDefaultExtension) {
     dialog.Confirm();
     ASSERT_TRUE(dialog.Choice());
     EXPECT_EQ(dialog.Choice()->path, dir.File("report.QRP"));
+    // A file type of any extension keeps the default one.
+    FileDialog all(nullptr, options);
+    all.FilterBox()->setCurrentIndex(1);
+    all.NameEdit()->setText(QStringLiteral("report"));
+    all.Confirm();
+    ASSERT_TRUE(all.Choice());
+    EXPECT_EQ(all.Choice()->path, dir.File("report.QRP"));
 }
 
 TEST_F(FileDialogTest, AMissingStartFolderGivesTheHomeFolder) {

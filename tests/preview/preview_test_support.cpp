@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "output/qr_printer.h"
 #include "platform/core/canvas.h"
 #include "platform/qt/qt_platform.h"
+#include "preview/widgets/qr_standard_preview.h"
+#include "report/rozer_ededid.h"
 #include "tests/platform/qt_test_app.h"
 
 namespace quillon::testing {
@@ -44,6 +47,22 @@ ScopedPreviewDialogs::ScopedPreviewDialogs() : saved_(DefaultPreviewDialogs()) {
     };
 }
 
+void ScopedPreviewDialogs::AnswerFiles(std::vector<FileChoice> answers) {
+    DefaultPreviewDialogs().chooseFile =
+        [answers = std::move(answers), next = std::size_t{0}](
+            QWidget*, const FileDialogRequest& request) mutable -> std::optional<FileChoice> {
+        if (next < answers.size()) return answers[next++];
+        ADD_FAILURE() << "unexpected file dialog " << request.title.toStdString();
+        return std::nullopt;
+    };
+}
+
+void ScopedPreviewDialogs::KeepErrors(std::vector<QString>& errors) {
+    DefaultPreviewDialogs().showError = [&errors](QWidget*, const QString& text) {
+        errors.push_back(text);
+    };
+}
+
 ScopedPreviewDialogs::~ScopedPreviewDialogs() {
     DefaultPreviewDialogs() = saved_;
 }
@@ -62,6 +81,25 @@ void RecordTextPages(TQRPrinter& printer, const std::vector<std::vector<std::str
         }
     }
     printer.EndDocument();
+}
+
+void WhenPreviewReady(TCustomRozerEdedid& report,
+                      const std::function<void(TQRStandardPreview&)>& action) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [&report, timer, action] {
+        TQRPrinter* printer = report.QRPrinter();
+        if (printer == nullptr || !report.Available() ||
+            printer->State() != TQRPrinterState::prsFinished) {
+            return;
+        }
+        auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
+        if (window == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        action(*window);
+    });
+    timer->start();
 }
 
 void ProcessEvents() {

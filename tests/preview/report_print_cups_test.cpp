@@ -58,25 +58,6 @@ protected:
         });
     }
 
-    // Runs `action` on the preview window once the pages are complete.
-    void WhenShown(TRozerEdedid& report, const std::function<void(TQRStandardPreview&)>& action) {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer, [&report, timer, action] {
-            TQRPrinter* printer = report.QRPrinter();
-            if (printer == nullptr || !report.Available() ||
-                printer->State() != TQRPrinterState::prsFinished) {
-                return;
-            }
-            auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-            if (window == nullptr) return;
-            timer->stop();
-            timer->deleteLater();
-            action(*window);
-        });
-        timer->start();
-    }
-
     testing::ScopedQtPlatform platform;
     testing::ScopedPreviewDialogs dialogs;
 };
@@ -132,7 +113,7 @@ TEST_F(ReportPrintCupsTest, PagesChosenInThePrintDialogArriveInThePdf) {
         chosen = true;
         QTimer::singleShot(0, &q, &QDialog::accept);
     });
-    WhenShown(report, [&](TQRStandardPreview& w) {
+    testing::WhenPreviewReady(report, [&](TQRStandardPreview& w) {
         ASSERT_EQ(w.QRPrinter()->PageTotal(), 3);
         w.Button("PrintSetup")->click();
         EXPECT_TRUE(chosen);
@@ -174,7 +155,7 @@ TEST_F(ReportPrintCupsTest, AnA5LandscapeReportKeepsItsPaperAfterThePrinterSetUp
             queues->setCurrentIndex(queues->findText(QString::fromLatin1(kPdfQueue)));
         QTimer::singleShot(0, &q, &QDialog::accept);
     });
-    WhenShown(report, [&](TQRStandardPreview& w) {
+    testing::WhenPreviewReady(report, [&](TQRStandardPreview& w) {
         w.Button("PrintSetup")->click();
         EXPECT_EQ(report.Tag(), 0);
         // Choosing the printer reads its settings; the recorded pages keep their shape.
@@ -206,7 +187,7 @@ TEST_F(ReportPrintCupsTest, CancellingThePrintDialogChangesNothing) {
         shown = true;
         QTimer::singleShot(0, &q, &QDialog::reject);
     });
-    WhenShown(report, [&](TQRStandardPreview& w) {
+    testing::WhenPreviewReady(report, [&](TQRStandardPreview& w) {
         const std::int32_t copies = w.QRPrinter()->Copies();
         w.Button("PrintSetup")->click();
         EXPECT_TRUE(shown);
