@@ -267,8 +267,8 @@ uid_t LpUser() {
 }
 
 TEST_F(BackendCups, TheSchedulerRunsTheBackendAsLp) {
-    // Long enough to be watched while it runs.
-    testing::WriteFile(dir_.File("long.txt"), NumberedLines(60000));
+    // Long enough to be watched while it runs (4,400 pages).
+    testing::WriteFile(dir_.File("long.txt"), NumberedLines(300000));
     ASSERT_EQ(cups_->Run("lp -d dos " + dir_.File("long.txt")).status, 0);
     std::vector<uid_t> owners;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -278,7 +278,7 @@ TEST_F(BackendCups, TheSchedulerRunsTheBackendAsLp) {
     }
     ASSERT_FALSE(owners.empty()) << "the backend was never seen running";
     for (const uid_t owner : owners) EXPECT_EQ(owner, LpUser());
-    EXPECT_GT(Inspect(dir_, Received(1, 120).at(0)).pages, 800);
+    EXPECT_GT(Inspect(dir_, Received(1, 120).at(0)).pages, 4000);
 }
 
 TEST_F(BackendCups, JobsThatAreNotDosTextEndWithoutStoppingTheQueue) {
@@ -576,8 +576,8 @@ TEST_F(BackendAlone, ACancelledJobLeavesNothingAnywhere) {
     ::close(feed[1]);
     EXPECT_EQ(run.signal, SIGTERM) << run.messages;
 
-    // In the middle of the layout.
-    testing::WriteFile(dir_.File("long.txt"), NumberedLines(60000));
+    // In the middle of the layout: 600,000 lines are some 8,800 pages, nearly two seconds.
+    testing::WriteFile(dir_.File("long.txt"), NumberedLines(600000));
     run = Backend({"202", "alice", "laying-out", "1", "", dir_.File("long.txt")}, -1, "quillon:/capture",
                   "INFO: Laying out");
     EXPECT_EQ(run.signal, SIGTERM) << run.messages;
