@@ -6,8 +6,8 @@ namespace quillon {
 
 // What one job may cost the print server. The backend reads bytes that arrive from the
 // network, so a hostile or broken stream must end as a failed job, never as an exhausted
-// server. Far above any real report: 10,000 pages are about 10 MB of DOS text and take about
-// two seconds of processor time to lay out.
+// server. Far above any real report: 10,000 pages hold 10 to 60 MB of DOS text and take a few
+// seconds of processor time to lay out.
 struct JobLimits {
     std::uint64_t inputBytes = std::uint64_t{64} << 20;
     int pages = 10000;
