@@ -409,6 +409,13 @@ protected:
         int signal = 0;
         std::string output;    // standard output
         std::string messages;  // standard error
+        bool groupLeft = false;  // a process of the backend's own process group outlived it
+    };
+
+    // When to cancel the job with SIGTERM: 300 ms after the backend wrote `after`, or, with
+    // `after` empty, 500 ms after it started.
+    struct Cancel {
+        std::string after;
     };
 
     void SetUp() override {
@@ -419,10 +426,10 @@ protected:
         ASSERT_EQ(::chown(temporary_.c_str(), LpUser(), static_cast<gid_t>(-1)), 0);
     }
 
-    // Runs the backend with `arguments` after argv[0]; standard input from `input` (-1: none).
-    // With `cancel`, sends SIGTERM 300 ms after the backend wrote that text.
-    Run Backend(const std::vector<std::string>& arguments, int input = -1, const std::string& uri = "quillon:/capture",
-                const std::string& cancel = "") {
+    // Runs the backend with `arguments` after argv[0], in a process group of its own (which its
+    // layout child joins); standard input from `input` (-1: none).
+    Run Backend(const std::vector<std::string>& arguments, int input = -1,
+                const std::string& uri = "quillon:/capture", std::optional<Cancel> cancel = {}) {
         std::vector<std::string> environment = {
             "DEVICE_URI=" + uri, "CUPS_SERVER=" + cups_->Socket(), "PPD=" + kPpd, "TMPDIR=" + temporary_,
             "PRINTER=dos-alone", "PATH=/usr/bin:/bin"};
@@ -432,6 +439,7 @@ protected:
         EXPECT_EQ(::pipe(err), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
+            ::setpgid(0, 0);
             if (input >= 0) ::dup2(input, STDIN_FILENO);
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err[1], STDERR_FILENO);
@@ -449,6 +457,7 @@ protected:
         ::close(err[1]);
         Run run;
         bool cancelled = false;
+        const auto start = std::chrono::steady_clock::now();
         const auto drain = [&](int fd, std::string& into) {
             char buffer[4096];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -462,10 +471,15 @@ protected:
             ::poll(watched, 2, 100);
             if (watched[0].revents != 0) outOpen = drain(out[0], run.output);
             if (watched[1].revents != 0) errOpen = drain(err[0], run.messages);
-            if (!cancel.empty() && !cancelled && run.messages.find(cancel) != std::string::npos) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                ::kill(pid, SIGTERM);
-                cancelled = true;
+            if (cancel && !cancelled) {
+                if (cancel->after.empty() && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500)) {
+                    ::kill(pid, SIGTERM);
+                    cancelled = true;
+                } else if (!cancel->after.empty() && run.messages.find(cancel->after) != std::string::npos) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                    ::kill(pid, SIGTERM);
+                    cancelled = true;
+                }
             }
         }
         ::close(out[0]);
@@ -474,6 +488,8 @@ protected:
         ::waitpid(pid, &status, 0);
         if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
         if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+        run.groupLeft = ::kill(-pid, 0) == 0;
+        if (run.groupLeft) ::kill(-pid, SIGKILL);
         // Whatever happened, the job leaves nothing in the temporary folder.
         EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in " << temporary_;
         return run;
@@ -561,28 +577,19 @@ TEST_F(BackendAlone, ACancelledJobLeavesNothingAnywhere) {
     int feed[2];
     ASSERT_EQ(::pipe(feed), 0);
     ASSERT_EQ(::write(feed[1], "\x8F\xB0\r\n", 4), 4);
-    std::thread cancel([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-            std::error_code ignored;
-            if (std::filesystem::read_symlink(entry.path() / "exe", ignored) == kBackend) {
-                ::kill(std::stoi(entry.path().filename()), SIGTERM);
-            }
-        }
-    });
-    Run run = Backend({"201", "alice", "waiting", "1", ""}, feed[0]);
-    cancel.join();
+    Run run = Backend({"201", "alice", "waiting", "1", ""}, feed[0], "quillon:/capture", Cancel{});
     ::close(feed[0]);
     ::close(feed[1]);
     EXPECT_EQ(run.signal, SIGTERM) << run.messages;
+    EXPECT_FALSE(run.groupLeft);
 
     // In the middle of the layout: 600,000 lines are some 8,800 pages, nearly two seconds.
     testing::WriteFile(dir_.File("long.txt"), NumberedLines(600000));
     run = Backend({"202", "alice", "laying-out", "1", "", dir_.File("long.txt")}, -1, "quillon:/capture",
-                  "INFO: Laying out");
+                  Cancel{"INFO: Laying out"});
     EXPECT_EQ(run.signal, SIGTERM) << run.messages;
     EXPECT_NE(run.messages.find("INFO: Job cancelled"), std::string::npos) << run.messages;
-    EXPECT_TRUE(ProcessOwners(kBackend).empty()) << "the layout child outlived the backend";
+    EXPECT_FALSE(run.groupLeft) << "the layout child outlived the backend";
     EXPECT_TRUE(printer_->Take(1, std::chrono::seconds(3)).empty());
     EXPECT_EQ(cups_->Run("lpstat -o capture").output, "");
 }
