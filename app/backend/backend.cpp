@@ -14,6 +14,7 @@
 #include "app/backend/job_options.h"
 #include "app/backend/queue_description.h"
 #include "app/backend/termination.h"
+#include "platform/files/temporary_file.h"
 
 namespace quillon {
 
@@ -50,8 +51,8 @@ int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const J
     }
     const JobOptions options = ReadJobOptions(argv[4], argv[5], ReadQueueDescription(Environment("PPD")));
 
-    const char* temporary = Environment("TMPDIR");
-    WorkFolder folder(temporary != nullptr ? temporary : "/tmp");
+    // The scheduler's own temporary folder, in $TMPDIR.
+    WorkFolder folder(TemporaryDirectory());
     const JobInput input(file, folder.Path(), limits.inputBytes, termination.Descriptor());
     DestinationQueue queue(destination, {argv[2], argv[3], options.copies, options.forwarded});
 

@@ -14,6 +14,7 @@
 
 #include "app/backend/backend_error.h"
 #include "app/backend/termination.h"
+#include "platform/files/temporary_file.h"
 
 namespace quillon {
 
@@ -74,21 +75,10 @@ bool CopyStandardInput(int fd, std::uint64_t maxBytes, int cancel, std::uint64_t
     }
 }
 
-int UnnamedFile(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    // File systems without unnamed files: a name that lives only as long as it takes to
-    // remove it.
-    std::string name = folder + "/input-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) ::unlink(name.c_str());
-    return fd;
-}
-
 }  // namespace
 
 WorkFolder::WorkFolder(const std::string& parent) {
-    std::string name = (parent.empty() ? std::string("/tmp") : parent) + "/quillon-XXXXXX";
+    std::string name = parent + "/quillon-XXXXXX";
     if (::mkdtemp(name.data()) == nullptr) {
         throw EBackendError(CUPS_BACKEND_FAILED, "Cannot create a folder in " + parent + ": " + std::strerror(errno));
     }
@@ -105,8 +95,11 @@ JobInput::JobInput(const char* path, const std::string& folder, std::uint64_t ma
         fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) throw ReadError(path);
     } else {
-        fd_ = UnnamedFile(folder);
-        if (fd_ < 0) throw EBackendError(CUPS_BACKEND_FAILED, "Cannot create a file in " + folder + ": " + std::strerror(errno));
+        try {
+            fd_ = CreateUnnamedFile(folder, "input-").Release();
+        } catch (const std::exception& error) {
+            throw EBackendError(CUPS_BACKEND_FAILED, std::string("Cannot keep the job: ") + error.what());
+        }
     }
     try {
         Read(path, maxBytes, cancel);
