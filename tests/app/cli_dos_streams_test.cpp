@@ -96,16 +96,24 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
                   "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n");
         files += " " + dir.File("old/" + names.back());
     }
-    const ShellRun run =
-        Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
-                       dir.File("old/missing.txt") + files + " " + dir.File("old"));
+    // Another file of a name already taken (both would be written into one output at once),
+    // and a file named twice.
+    ::mkdir(dir.File("other").c_str(), 0777);
+    WriteFile(dir.File("other/report0.txt"), std::string(1 << 20, '\xB0'));
+    const ShellRun run = Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
+                                        dir.File("old/missing.txt") + files + " " +
+                                        dir.File("old") + " " + dir.File("other/report0.txt") +
+                                        " " + dir.File("old/report1.txt"));
     EXPECT_EQ(run.status, 1);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(ReadFile(dir.File("new/" + names[static_cast<std::size_t>(i)])),
                   "Проба " + std::to_string(i) + "\n");
     }
     EXPECT_EQ(run.err, "quillon-cli: " + dir.File("old/missing.txt") + ": File not found.\n" +
-                           "quillon-cli: " + dir.File("old") + ": File access denied.\n");
+                           "quillon-cli: " + dir.File("old") + ": File access denied.\n" +
+                           "quillon-cli: " + dir.File("other/report0.txt") + ": Not converted: " +
+                           dir.File("new") + "/report0.txt is written from " +
+                           dir.File("old/report0.txt") + ".\n");
 }
 
 TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettingsFile) {
