@@ -124,7 +124,8 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
     ASSERT_EQ(Shell(dir, "cp " + app + "quillon-cli " + app + "quillon-cli-print.so " + dir.Path())
                   .status,
               0);
-    WriteFile(dir.File("quillon.ini"), "[Print]\r\nOrientation=landscape\r\nFontSize=20\r\n");
+    WriteFile(dir.File("quillon.ini"),
+              "[Print]\r\nOrientation=landscape\r\nFont=DejaVu Sans Mono\r\nFontSize=20\r\n");
     WriteFile(dir.File("in.txt"), "x\r\n");
     const std::string cli = dir.File("quillon-cli");
     const auto landscape = [&](const std::string& options) {
@@ -136,14 +137,21 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
         EXPECT_GT(width * height, 0) << size;
         return width > height;
     };
+    const auto font = [&] {
+        return testing::CommandOutput("pdffonts " + dir.File("o.pdf") +
+                                      " | sed -n '3s/^[A-Z]*+\\([^ ]*\\).*/\\1/p'");
+    };
     EXPECT_TRUE(landscape(""));
-    EXPECT_FALSE(landscape(" --portrait"));
+    EXPECT_EQ(font(), "DejaVuSansMono\n");
+    EXPECT_FALSE(landscape(" --portrait --font 'Liberation Mono'"));
+    EXPECT_EQ(font(), "LiberationMono\n");
     // 100 lines at the settings' 20 points take more pages than at 10.
     std::string lines;
     for (int i = 0; i < 100; ++i) lines += "line\r\n";
     WriteFile(dir.File("in.txt"), lines);
     const std::string print =
-        "$Q print " + dir.File("in.txt") + " --portrait --qrp " + dir.File("a.qrp");
+        "$Q print " + dir.File("in.txt") + " --portrait --font 'Liberation Mono' --qrp " +
+        dir.File("a.qrp");
     EXPECT_EQ(Shell(dir, print, cli).out, "3 pages\n");
     EXPECT_EQ(Shell(dir, print + " --size 10", cli).out, "2 pages\n");
 }
