@@ -49,12 +49,13 @@ constexpr CommandUsage kCommands[] = {
 };
 
 constexpr const char* kCommon =
-    "  quillon-cli help [COMMAND] | COMMAND --help | --version\n"
+    "  quillon-cli help [COMMAND] | COMMAND help | COMMAND --help | --version\n"
     "\n"
     "\"-\" stands for standard input where a file is read and for standard output where one\n"
-    "is written. A file written replaces an existing one only once it is complete, and never\n"
-    "when it is the input. On failure the message goes to standard error and the exit status\n"
-    "is 1; a wrong command line gives status 2.\n";
+    "is written. No command writes onto its input. Print and render replace an existing file\n"
+    "only once the new one is complete; convert empties its output first. On failure the\n"
+    "message goes to standard error and the exit status is 1; a wrong command line gives\n"
+    "status 2.\n";
 
 }  // namespace
 

@@ -1,14 +1,18 @@
 #include "app/cli/convert_command.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
 #include "app/cli/cli_text.h"
 #include "app/transcode/text_file.h"
+#include "platform/files/posix_file.h"
 
 namespace quillon::cli {
 
@@ -91,6 +95,31 @@ std::optional<std::string> ConvertOne(const std::string& input, const std::strin
     }
 }
 
+// Which files of a folder conversion are converted. Files of one name in different folders
+// would be written into the same output at once, the bytes of one over the other's: only the
+// first is converted and each other one fails. The same file named twice is converted once.
+std::vector<bool> ClaimOutputNames(const ConvertRequest& request,
+                                   std::vector<std::optional<std::string>>& failures) {
+    std::vector<bool> converted(request.files.size(), true);
+    std::unordered_map<std::string, std::size_t> claimed;  // output name -> its first file
+    for (std::size_t i = 0; i < request.files.size(); ++i) {
+        const std::string& input = request.files[i];
+        const auto [first, isNew] = claimed.emplace(BaseName(input), i);
+        if (isNew) continue;
+        converted[i] = false;
+        const std::string& other = request.files[first->second];
+        struct stat a {};
+        struct stat b {};
+        const bool same = ::stat(input.c_str(), &a) == 0 && ::stat(other.c_str(), &b) == 0 &&
+                          posix::SameFile(a, b);
+        if (!same) {
+            failures[i] = FailureText(input, "Not converted: " + request.folder + "/" +
+                                                 first->first + " is written from " + other);
+        }
+    }
+    return converted;
+}
+
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args) {
@@ -104,9 +133,11 @@ int RunConvert(const std::vector<std::string>& args) {
     // Several files: each thread takes the next file until none is left.
     const std::size_t count = request.files.size();
     std::vector<std::optional<std::string>> failures(count);
+    const std::vector<bool> converted = ClaimOutputNames(request, failures);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
+            if (!converted[i]) continue;
             const std::string& input = request.files[i];
             failures[i] =
                 ConvertOne(input, request.folder + "/" + BaseName(input), request.options);

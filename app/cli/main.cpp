@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
         }
         if (!quillon::cli::IsCommand(command))
             throw UsageError("", "unknown command \"" + command + "\"");
-        if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
+        // "help" alone after a command asks for its help too: alone it names no file to work on.
+        if (args.size() > 1 && IsHelp(args[1]) && (args[1] != "help" || args.size() == 2)) {
             std::fputs(quillon::cli::UsageText(command).c_str(), stdout);
             return 0;
         }

@@ -1,5 +1,7 @@
 #include "app/cli/print_command.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -140,11 +142,22 @@ PrintText ReadInput(const PrintJob& job) {
     });
 }
 
+// The name under which a job's file is compared with the others: "-" is the file that the
+// standard stream `fd` is when that is a regular file (redirected into or out of the tool),
+// and nothing when it is a pipe or a terminal.
+std::string FileToCompare(const std::string& name, int fd) {
+    if (name != kStandardStream) return name;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
 // A file output onto the job's input is refused before any work is done; the writers refuse
 // it again when they open the file.
 void RefuseInputAsTarget(const PrintJob& job) {
     if (job.output == PrintOutput::kReportFile || job.output == PrintOutput::kPdf) {
-        ForFile(job.target, [&] { RefuseInputAsOutput(job.target, {&job.input, 1}); });
+        const std::string input = FileToCompare(job.input, 0);
+        ForFile(job.target, [&] { RefuseInputAsOutput(FileToCompare(job.target, 1), {&input, 1}); });
     }
 }
 
@@ -182,7 +195,7 @@ int RunPrint(const PrintJob& job) {
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
     // Print jobs and PDFs are named after the input file.
     if (job.input != kStandardStream) report.SetDocumentName(BaseName(job.input));
-    report.SetInputFiles({job.input});
+    report.SetInputFiles({FileToCompare(job.input, 0)});
     if (job.fit) {
         FontSpec fitted = report.Font();
         fitted.size = program.LargestFittingFontSize(fitted.size);
@@ -219,7 +232,7 @@ int RunRender(const PrintJob& job) {
     ForFile(job.input, [&] {
         if (job.input == kStandardStream) spooled.emplace();
         printer.Load(spooled ? spooled->Path() : job.input);
-        printer.SetInputFiles({job.input});
+        printer.SetInputFiles({FileToCompare(job.input, 0)});
     });
     return Deliver(printer, job);
 }

@@ -168,7 +168,11 @@ posix::File OpenConversionOutput(const std::string& path, const struct stat& inp
     posix::File output(fd, path);
     const struct stat st = output.Status();
     if (IsTheInputFile(st, input)) throw EInOutError(kSharingViolation, path);
-    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) RaiseInOutError(errno, path);
+    // An empty file is left alone: truncating one (even to the size it has) makes ext4 write
+    // the whole new file back when it is closed, which the conversion then waits for.
+    if (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0) {
+        RaiseInOutError(errno, path);
+    }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return output;

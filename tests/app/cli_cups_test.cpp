@@ -1,9 +1,8 @@
 // A DOS program's printer stream piped into `quillon-cli print - --printer`, as an emulator's
-// printer port does, reaching a cups-pdf queue. That queue rebuilds the PDF through
-// PostScript into fonts whose text layer no longer reads as the letters drawn: the pages and
-// their lines are checked here, the text of every line through --pdf in
-// cli_dos_streams_test.cpp. A print killed while it spools leaves no spool file, and one whose
-// spool file cannot be written sends no job.
+// printer port does, reaching a cups-pdf queue: its pages and every line of them, read back
+// from the queue's PDF, with the frames as the specified print normalisation prints them and
+// as real lines. A print killed while it spools leaves no spool file, and one whose spool file
+// cannot be written sends no job.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -32,24 +32,29 @@ TEST(QuillonCliCups, PrintsAPrinterStreamFromStandardInputOnAQueue) {
     if (const std::string why = testing::MissingPdfQueue(); !why.empty()) GTEST_SKIP() << why;
     const std::string queue = "quillon-cli-" + std::to_string(::getpid());
     if (!testing::AddQueue(queue)) GTEST_SKIP() << "lpadmin cannot add the queue " << queue;
-    int status = -1;
-    const std::string output = testing::CommandOutput(
-        std::string("cat ") + testing::kAccountingReport + " | " + QUILLON_BINARY_DIR +
-            "/app/quillon-cli print - --fit --printer " + queue + " 2>&1",
-        &status);
-    const std::string pdf = testing::WaitForLastPdfOf(queue);
-    testing::RemoveQueue(queue);
-    ASSERT_EQ(status, 0) << output;
-    EXPECT_EQ(output, "2 pages\n");
-    ASSERT_FALSE(pdf.empty());
-    EXPECT_EQ(testing::CommandOutput("pdfinfo " + pdf + " | sed -n 's/^Pages: *//p'"), "2\n");
-
-    const auto printed =
-        testing::PagesOfText(testing::CommandOutput("pdftotext -layout " + pdf + " -"));
-    const auto expected = testing::AccountingReportPages(false);
-    ASSERT_EQ(printed.size(), 2u);
-    EXPECT_EQ(printed[0].size(), expected[0].size());
-    EXPECT_EQ(printed[1].size(), expected[1].size());
+    struct Removal {
+        const std::string& name;
+        ~Removal() { testing::RemoveQueue(name); }
+    } removal{queue};
+    for (const bool lineDrawing : {false, true}) {
+        SCOPED_TRACE(lineDrawing ? "with line drawing" : "as specified");
+        int status = -1;
+        const std::string output = testing::CommandOutput(
+            std::string("cat ") + testing::kAccountingReport + " | " + QUILLON_BINARY_DIR +
+                "/app/quillon-cli print - --fit --printer " + queue +
+                (lineDrawing ? " --line-drawing" : "") + " 2>&1",
+            &status);
+        ASSERT_EQ(status, 0) << output;
+        EXPECT_EQ(output, "2 pages\n");
+        const std::string pdf = testing::WaitForLastPdfOf(queue);
+        ASSERT_FALSE(pdf.empty());
+        EXPECT_EQ(testing::CommandOutput("pdfinfo " + pdf + " | sed -n 's/^Pages: *//p'"), "2\n");
+        // Every line in order on its page, and nothing else: no printer command left a glyph.
+        const std::string text =
+            testing::CommandOutput("pdftotext -layout -enc UTF-8 " + pdf + " -");
+        EXPECT_EQ(testing::PagesOfText(text), testing::AccountingReportPages(lineDrawing));
+        std::remove(pdf.c_str());
+    }
 }
 
 TEST(QuillonCliCups, AKilledPrintLeavesNoSpoolFile) {

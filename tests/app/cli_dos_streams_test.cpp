@@ -96,16 +96,24 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
                   "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n");
         files += " " + dir.File("old/" + names.back());
     }
-    const ShellRun run =
-        Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
-                       dir.File("old/missing.txt") + files + " " + dir.File("old"));
+    // Another file of a name already taken (both would be written into one output at once),
+    // and a file named twice.
+    ::mkdir(dir.File("other").c_str(), 0777);
+    WriteFile(dir.File("other/report0.txt"), std::string(1 << 20, '\xB0'));
+    const ShellRun run = Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
+                                        dir.File("old/missing.txt") + files + " " +
+                                        dir.File("old") + " " + dir.File("other/report0.txt") +
+                                        " " + dir.File("old/report1.txt"));
     EXPECT_EQ(run.status, 1);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(ReadFile(dir.File("new/" + names[static_cast<std::size_t>(i)])),
                   "Проба " + std::to_string(i) + "\n");
     }
     EXPECT_EQ(run.err, "quillon-cli: " + dir.File("old/missing.txt") + ": File not found.\n" +
-                           "quillon-cli: " + dir.File("old") + ": File access denied.\n");
+                           "quillon-cli: " + dir.File("old") + ": File access denied.\n" +
+                           "quillon-cli: " + dir.File("other/report0.txt") + ": Not converted: " +
+                           dir.File("new") + "/report0.txt is written from " +
+                           dir.File("old/report0.txt") + ".\n");
 }
 
 TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettingsFile) {
@@ -116,7 +124,8 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
     ASSERT_EQ(Shell(dir, "cp " + app + "quillon-cli " + app + "quillon-cli-print.so " + dir.Path())
                   .status,
               0);
-    WriteFile(dir.File("quillon.ini"), "[Print]\r\nOrientation=landscape\r\nFontSize=20\r\n");
+    WriteFile(dir.File("quillon.ini"),
+              "[Print]\r\nOrientation=landscape\r\nFont=DejaVu Sans Mono\r\nFontSize=20\r\n");
     WriteFile(dir.File("in.txt"), "x\r\n");
     const std::string cli = dir.File("quillon-cli");
     const auto landscape = [&](const std::string& options) {
@@ -128,14 +137,21 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
         EXPECT_GT(width * height, 0) << size;
         return width > height;
     };
+    const auto font = [&] {
+        return testing::CommandOutput("pdffonts " + dir.File("o.pdf") +
+                                      " | sed -n '3s/^[A-Z]*+\\([^ ]*\\).*/\\1/p'");
+    };
     EXPECT_TRUE(landscape(""));
-    EXPECT_FALSE(landscape(" --portrait"));
+    EXPECT_EQ(font(), "DejaVuSansMono\n");
+    EXPECT_FALSE(landscape(" --portrait --font 'Liberation Mono'"));
+    EXPECT_EQ(font(), "LiberationMono\n");
     // 100 lines at the settings' 20 points take more pages than at 10.
     std::string lines;
     for (int i = 0; i < 100; ++i) lines += "line\r\n";
     WriteFile(dir.File("in.txt"), lines);
     const std::string print =
-        "$Q print " + dir.File("in.txt") + " --portrait --qrp " + dir.File("a.qrp");
+        "$Q print " + dir.File("in.txt") + " --portrait --font 'Liberation Mono' --qrp " +
+        dir.File("a.qrp");
     EXPECT_EQ(Shell(dir, print, cli).out, "3 pages\n");
     EXPECT_EQ(Shell(dir, print + " --size 10", cli).out, "2 pages\n");
 }

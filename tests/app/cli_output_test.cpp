@@ -95,6 +95,47 @@ TEST(QuillonCliOutput, RefusesToWriteOntoItsInputUnderAnyName) {
     }
 }
 
+// "-" is whatever file the shell redirected: standard input read from the target, or standard
+// output appended to the input, is the input all the same.
+TEST(QuillonCliOutput, RefusesAStandardStreamThatIsItsInput) {
+    for (const Writer& writer : kWriters) {
+        TempDir dir;
+        const std::string input = PrepareInput(dir, writer);
+        const std::string before = ReadFile(input);
+        const std::size_t entries = Entries(dir.Path());
+        struct Case {
+            const char* what;
+            std::string arguments;
+            const char* target;
+        };
+        const Case cases[] = {
+            {"standard input", Command(writer, "-", input) + " < " + input + " 2>&1", ""},
+            {"standard output", Command(writer, input, "-") + " 2>&1 >> " + input, "-"},
+            {"both", Command(writer, "-", "-") + " < " + input + " 2>&1 >> " + input, "-"},
+        };
+        for (const Case& c : cases) {
+            // Messages go where standard output went before it was redirected.
+            CliRun run{-1, {}};
+            run.output =
+                testing::CommandOutput("exec " + testing::CliPath() + " " + c.arguments, &run.status);
+            const std::string target = *c.target != '\0' ? c.target : input;
+            EXPECT_EQ(run.status, 1) << writer.name << ", " << c.what;
+            EXPECT_EQ(run.output, "quillon-cli: " + target + ": I/O error 32.\n")
+                << writer.name << ", " << c.what;
+            EXPECT_EQ(ReadFile(input), before) << writer.name << ", " << c.what;
+            EXPECT_EQ(Entries(dir.Path()), entries) << writer.name << ", " << c.what;
+        }
+        // A pipe is no file: the same command between pipes writes its document.
+        int status = -1;
+        const std::string output = testing::CommandOutput(
+            "cat " + input + " | " + testing::CliPath() + " " + Command(writer, "-", "-") +
+                " 2>&1 | cat > " + dir.File("out"),
+            &status);
+        EXPECT_EQ(status, 0) << writer.name << ": " << output;
+        EXPECT_GT(ReadFile(dir.File("out")).size(), 100u) << writer.name;
+    }
+}
+
 TEST(QuillonCliOutput, AFullFileSystemEndsInAnErrorAndKeepsTheOldFile) {
     for (const Writer& writer : kWriters) {
         TempDir dir;

@@ -43,7 +43,8 @@ TEST(QuillonCli, ExplainsItsUsage) {
     EXPECT_NE(run.output.find("quillon-cli print INPUT"), std::string::npos);
     // Help on every command, in each form, succeeds and shows that command.
     for (const std::string command : {"convert", "print", "render"}) {
-        for (const std::string& form : {"help " + command, command + " --help", command + " -h"}) {
+        for (const std::string& form :
+             {"help " + command, command + " --help", command + " -h", command + " help"}) {
             run = RunCli(form);
             EXPECT_EQ(run.status, 0) << form;
             EXPECT_NE(run.output.find("quillon-cli " + command + " "), std::string::npos) << form;

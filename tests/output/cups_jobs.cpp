@@ -126,8 +126,11 @@ std::string MissingPdfQueue() {
 }
 
 bool AddQueue(const std::string& name) {
+    // As scripts/with-cups makes the "PDF" queue: PDFs that pass through PostScript by way of
+    // cairo keep a text layer that reads as the letters drawn.
     const std::string command = "lpadmin -p '" + name +
                                 "' -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd "
+                                "-o pdftops-renderer-default=pdftocairo "
                                 "-o printer-is-shared=no -o PageSize=A4 >/dev/null 2>&1; echo $?";
     return Command(command) == "0\n";
 }
