@@ -11,6 +11,7 @@
 #include "output/qr_stream.h"
 #include "platform/core/cp1251.h"
 #include "platform/core/emf_recorder.h"
+#include "platform/core/file_name_text.h"
 #include "platform/core/printer.h"
 #include "platform/core/rounding.h"
 #include "platform/core/services.h"
@@ -183,8 +184,10 @@ struct TQRPrinter::Impl {
     }
 
     // The document's title for the printer and for files, UTF-8: the report's title, else
-    // the name of what the pages were made from.
-    std::string DocumentTitle() const { return title.empty() ? documentName : Cp1251ToUtf8(title); }
+    // the name of what the pages were made from, which may be a legacy name's bytes.
+    std::string DocumentTitle() const {
+        return title.empty() ? FileNameText(documentName) : Cp1251ToUtf8(title);
+    }
 
     void ReplayProgress(std::int32_t page, std::int32_t first, std::int32_t last) {
         percentDone =

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/common/error_text.h"
+#include "platform/core/file_name_text.h"
 
 namespace quillon {
 
@@ -24,7 +25,7 @@ QString ErrorBoxMessage(std::string_view message) {
     const std::string text = ErrorBoxText(message);
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     return DecodesInFileSystemEncoding(bytes) ? QFile::decodeName(bytes)
-                                              : QString::fromLatin1(bytes);
+                                              : QString::fromStdString(FileNameText(text));
 }
 
 QString ErrorBoxMessage(const std::exception& error) {

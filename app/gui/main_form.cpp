@@ -15,10 +15,10 @@
 #include <cmath>
 #include <exception>
 
+#include "app/gui/dialog_folder_file.h"
 #include "app/gui/error_box.h"
 #include "app/printtext/print_text.h"
 #include "app/settings/print_settings.h"
-#include "app/settings/session_settings.h"
 #include "app/transcode/text_file.h"
 #include "platform/core/services.h"
 #include "platform/dialogs/file_names.h"
@@ -329,16 +329,13 @@ std::string TMainForm::DialogFolder(FileDialogKind kind) const {
     for (const std::string& path : {own, other}) {
         if (!path.empty() && IsFolder(FolderOf(path))) return FolderOf(path);
     }
-    if (const std::string last = ReadLastFolder(settingsPath_); IsFolder(last)) return last;
+    if (const std::string last = DialogFolderFile(settingsPath_).LastFolder(); IsFolder(last))
+        return last;
     return HomeFolder();
 }
 
 void TMainForm::RememberFolder(const std::string& chosenFile) {
-    try {
-        WriteLastFolder(settingsPath_, FolderOf(chosenFile));
-    } catch (const std::exception&) {
-        // Only a convenience: the next dialog starts at home if it is not remembered.
-    }
+    DialogFolderFile(settingsPath_).Remember(FolderOf(chosenFile));
 }
 
 void TMainForm::SpeedButton1Click() {

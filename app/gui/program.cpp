@@ -10,6 +10,7 @@
 
 #include "app/common/error_text.h"
 #include "app/gui/command_line_file.h"
+#include "app/gui/dialog_folder_file.h"
 #include "app/gui/error_box.h"
 #include "app/gui/main_form.h"
 #include "app/gui/preview_placement_file.h"
@@ -52,6 +53,7 @@ int RunProgram(int argc, char** argv) {
 
     const std::string settingsPath = SettingsFilePath();
     SetPreviewPlacementMemory(std::make_unique<PreviewPlacementFile>(settingsPath));
+    SetDialogFolderMemory(std::make_unique<DialogFolderFile>(settingsPath));
     TMainForm MainForm(dialogs, settingsPath, errorTitle);
     MainForm.ShowCentred();
     // Qt has taken its own options out of argv; the first argument left is a file to open.

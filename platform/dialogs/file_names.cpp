@@ -1,28 +1,16 @@
 #include "platform/dialogs/file_names.h"
 
-#include <QStringDecoder>
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 
-#include "platform/core/cp1251.h"
+#include "platform/core/file_name_text.h"
 
 namespace quillon {
 
 QString DisplayFileName(std::string_view bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded =
-        utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError()) return decoded;
-    std::string windows(bytes);
-    for (char& c : windows) {
-        const auto b = static_cast<unsigned char>(c);
-        // The DOS letters sit 64 below their Windows-1251 places.
-        if (b >= 128 && b <= 191) c = static_cast<char>(b + 64);
-    }
-    return QString::fromStdString(Cp1251ToUtf8(windows));
+    return QString::fromStdString(FileNameText(bytes));
 }
 
 std::string TypedFileName(const QString& text) {

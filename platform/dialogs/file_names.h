@@ -12,9 +12,7 @@
 
 namespace quillon {
 
-// A name or path as the user sees it: UTF-8 when the bytes are valid UTF-8; otherwise byte by
-// byte, ASCII as it is, the DOS code page's letters (128-191) and Windows-1251 above them as
-// Cyrillic, so that a legacy name is readable.
+// A name or path as the user sees it (FileNameText): legacy names read as Cyrillic.
 QString DisplayFileName(std::string_view bytes);
 
 // The bytes of a name the user typed (UTF-8).

@@ -8,14 +8,22 @@
 
 #include "expr/environment.h"
 #include "platform/dialogs/file_dialog.h"
+#include "platform/dialogs/file_names.h"
 #include "preview/widgets/search_dialog.h"
 
 namespace quillon {
 
 namespace {
 
+std::unique_ptr<DialogFolderMemory>& FolderMemory() {
+    static std::unique_ptr<DialogFolderMemory> memory;
+    return memory;
+}
+
 std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& request) {
+    DialogFolderMemory* const memory = FolderMemory().get();
     FileDialogOptions options;
+    if (memory != nullptr) options.folder = memory->LastFolder();
     options.mode = request.mode == FileDialogRequest::Mode::kSave ? FileDialogOptions::Mode::kSave
                                                                   : FileDialogOptions::Mode::kOpen;
     options.title = request.title;
@@ -25,6 +33,7 @@ std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& 
     // Any name is accepted; the window itself checks whether a file to load exists.
     const std::optional<ChosenFile> chosen = RunFileDialog(owner, options);
     if (!chosen) return std::nullopt;
+    if (memory != nullptr) memory->Remember(FolderOf(chosen->path));
     return FileChoice{chosen->path, chosen->filterIndex + 1};
 }
 
@@ -57,6 +66,10 @@ std::optional<SearchRequest> SearchWithDialog(QWidget* owner) {
 }
 
 }  // namespace
+
+void SetDialogFolderMemory(std::unique_ptr<DialogFolderMemory> memory) {
+    FolderMemory() = std::move(memory);
+}
 
 PreviewDialogs& DefaultPreviewDialogs() {
     static PreviewDialogs dialogs{ChooseWithQt, MessageWithQt, ErrorWithQt, InputWithQt,

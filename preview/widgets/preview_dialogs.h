@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -50,6 +51,21 @@ struct PreviewDialogs {
     // The search dialog; none when it was cancelled.
     std::function<std::optional<SearchRequest>(QWidget* owner)> askSearchText;
 };
+
+// Where the default file dialogs open: a program may keep the folder a file dialog was last
+// confirmed in (in its own settings) and hand it back here; it is told each folder confirmed
+// in a preview's dialog. Without one they open in the home folder.
+class DialogFolderMemory {
+public:
+    virtual ~DialogFolderMemory() = default;
+    // The last folder a file dialog was confirmed in (the file system's bytes); empty for none.
+    virtual std::string LastFolder() = 0;
+    // Failing to remember is not an error of the dialog.
+    virtual void Remember(const std::string& folder) = 0;
+};
+
+// Installs the memory the default file dialogs use; none (the default) remembers nothing.
+void SetDialogFolderMemory(std::unique_ptr<DialogFolderMemory> memory);
 
 // The dialogs new preview windows use; replace members to answer them differently.
 PreviewDialogs& DefaultPreviewDialogs();

@@ -39,7 +39,7 @@ using testing::CapturingPrinter;
 using testing::PrivateCups;
 using testing::TempDir;
 
-const std::string kBackend = std::string(QUILLON_BINARY_DIR) + "/app/backend/quillon";
+const std::string kBackend = std::string(QUILLON_BINARY_DIR) + "/app/backend/quillon-backend";
 const std::string kTool = std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli";
 const std::string kPpd = std::string(QUILLON_TEST_DATA) + "/../../app/backend/quillon-dos.ppd";
 // The DOS accounting program's two-page printer stream.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/app/cli_runner.h"
+#include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
@@ -182,6 +183,25 @@ TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {
     }
     const CliRun missing = RunCli("print " + dir.File("nothing.txt") + " --pdf " + dir.File("out.pdf"));
     EXPECT_EQ(missing.output, "quillon-cli: " + dir.File("nothing.txt") + ": File not found.\n");
+}
+
+// A PDF is titled after its input file as the file dialogs show the name: a name from an old
+// DOS or Windows disk reads as Cyrillic, not as the bytes' Latin-1 letters.
+TEST(QuillonCliPrint, APdfIsTitledAfterItsInputReadablyWhateverTheNamesEncoding) {
+    TempDir dir;
+    const struct {
+        std::string name;
+        std::string title;
+    } table[] = {
+        {"\xD0\xBE\xD1\x82\xD1\x87\xD0\xB5\xD1\x82.txt", "отчет.txt"},
+        {"\x8E\x92\x97\x85\x92.TXT", "ОТЧЕТ.TXT"},
+        {"\xEE\xF2\xF7\xE5\xF2.txt", "отчет.txt"},
+    };
+    for (const auto& [name, title] : table) {
+        testing::WriteFile(dir.File(name), NumberedDosLines(3));
+        ASSERT_EQ(RunCli("print '" + dir.File(name) + "' --pdf " + dir.File("out.pdf")).status, 0) << title;
+        EXPECT_EQ(testing::InspectPdf(dir.File("out.pdf")).title, title);
+    }
 }
 
 // A page limit ends the run with an error and writes nothing; a report within it prints.

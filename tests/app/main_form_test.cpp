@@ -441,12 +441,15 @@ TEST_F(MainFormTest, TheMakersLabelsOpenTheMakersPage) {
     EXPECT_TRUE(QString::fromLatin1(TMainForm::kMakerAddress).startsWith("https://"));
 }
 
-TEST(ErrorBoxMessage, DecodesFileNamesAsTheFileSystemDoesAndOtherBytesAsLatin1) {
+TEST(ErrorBoxMessage, DecodesFileNamesAsTheFileSystemDoesAndLegacyNamesAsCyrillic) {
     EXPECT_EQ(ErrorBoxMessage("File not found"), "File not found.");
     EXPECT_EQ(ErrorBoxMessage("Unable to write to /home/\xD0\xB8/quillon.ini"),
               QString::fromUtf8("Unable to write to /home/и/quillon.ini."));
+    // A name from an old disk reads as the file dialog lists it: Windows-1251, DOS letters.
     EXPECT_EQ(ErrorBoxMessage("Unable to write to /home/\xE8"),
-              QString::fromLatin1("Unable to write to /home/\xE8."));
+              QString::fromUtf8("Unable to write to /home/и."));
+    EXPECT_EQ(ErrorBoxMessage("Cannot open file \"/d/\x8E\x92\x97\x85\x92.TXT\""),
+              QString::fromUtf8("Cannot open file \"/d/ОТЧЕТ.TXT\""));
     EXPECT_EQ(ErrorBoxMessage("I/O error 32."), "I/O error 32.");
 }
 

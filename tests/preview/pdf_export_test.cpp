@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "output/qr_printer.h"
 #include "platform/core/cp1251.h"
 #include "platform/dialogs/file_dialog.h"
+#include "platform/dialogs/file_names.h"
 #include "preview/widgets/qr_standard_preview.h"
 #include "preview/widgets/qr_standard_preview_interface.h"
 #include "report/export_filter_library.h"
@@ -185,6 +188,67 @@ TEST(PdfSaveDialog, ANameWithoutExtensionTakesThatOfTheChosenFileType) {
     ASSERT_TRUE(choice);
     EXPECT_EQ(choice->filterIndex, 2);
     EXPECT_EQ(choice->fileName, dir.File("notes.pdf"));
+}
+
+// The program's memory of the last folder a dialog was confirmed in, kept in the test.
+class RecordedFolder : public DialogFolderMemory {
+public:
+    std::string last;
+    std::vector<std::string> remembered;
+    std::string LastFolder() override { return last; }
+    void Remember(const std::string& folder) override { remembered.push_back(folder); }
+};
+
+// The preview's Save and Load dialogs open in the last folder used, else at home, and a
+// confirmed choice becomes the last folder.
+TEST(PreviewFileDialogs, OpenInTheLastFolderUsedAndRememberTheOneChosen) {
+    testing::ScopedQtPlatform platform;
+    testing::TempDir dir;
+    const std::string folder = dir.File("reports");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const auto chooseFile = DefaultPreviewDialogs().chooseFile;
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::kSave;
+    request.filter = QStringLiteral("RozerEdedid file (*.QRP)|*.QRP");
+    request.defaultExtension = QStringLiteral("QRP");
+    // Answers the dialog with `name` in the folder it opened in, which it records.
+    const auto answer = [](std::string& openedIn, const char* name) {
+        QTimer::singleShot(0, [&openedIn, name] {
+            FileDialog* dialog = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = dynamic_cast<FileDialog*>(w); d != nullptr && d->isVisible()) dialog = d;
+            }
+            ASSERT_NE(dialog, nullptr);
+            openedIn = dialog->Folder();
+            if (name == nullptr) {
+                dialog->reject();
+                return;
+            }
+            dialog->NameEdit()->setText(QString::fromUtf8(name));
+            dialog->Confirm();
+        });
+    };
+
+    std::string openedIn;
+    answer(openedIn, nullptr);
+    EXPECT_FALSE(chooseFile(nullptr, request));
+    EXPECT_EQ(openedIn, HomeFolder());
+
+    auto owned = std::make_unique<RecordedFolder>();
+    RecordedFolder& memory = *owned;
+    memory.last = folder;
+    SetDialogFolderMemory(std::move(owned));
+    answer(openedIn, nullptr);
+    EXPECT_FALSE(chooseFile(nullptr, request));
+    EXPECT_EQ(openedIn, folder);
+    EXPECT_TRUE(memory.remembered.empty());
+
+    answer(openedIn, "notes");
+    const std::optional<FileChoice> choice = chooseFile(nullptr, request);
+    EXPECT_EQ(memory.remembered, std::vector<std::string>{folder});
+    SetDialogFolderMemory(nullptr);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->fileName, folder + "/notes.QRP");
 }
 
 }  // namespace

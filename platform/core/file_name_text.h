@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view text) noexcept;
+
+// A file name's bytes as UTF-8 text to show the user. Most names are UTF-8 and stay as they
+// are; names copied from old DOS or Windows disks are in an 8-bit code page, so any other
+// name is read byte by byte: ASCII as it is, the DOS code page's letters (128-191) and
+// Windows-1251 above them as Cyrillic, which makes a legacy name readable either way.
+std::string FileNameText(std::string_view bytes);
+
+}  // namespace quillon
