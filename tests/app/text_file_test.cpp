@@ -140,16 +140,20 @@ TEST(ConvertTextFile, LargeRandomFileMatchesTheReader) {
 }
 
 TEST(ConvertTextFile, LineEndsAtEveryBlockPositionMatchTheReader) {
-    // The converter copies CR LF text in whole blocks; put every kind of line end at every
-    // position around the block edges.
+    // The converter copies CR LF text in whole blocks of 32 bytes and groups of 128; put every
+    // kind of line end at every position around the edges of both.
     TempDir dir;
     const std::string ends[] = {"\r\n", "\n", "\r", "\x1A", "\r\x1A", "\r\r\n", "\n\r"};
     const std::string nexts[] = {"", "\x1A", "\xA0", "\n", "\r\n"};
-    for (std::size_t length = 0; length < 70; ++length) {
+    for (std::size_t length = 0; length < 300; ++length) {
         for (const auto& end : ends) {
             for (const auto& next : nexts) {
                 const std::string input = std::string(length, '\x85') + end + next +
-                                          std::string(40, 'b') + "\r\n" + "end";
+                                          std::string(200, 'b') + "\r\n" + "end";
+                // New files each time: ext4 writes a file that is emptied and written again
+                // back to the disk when it is closed, which would make this test wait.
+                std::remove(dir.File("in.txt").c_str());
+                std::remove(dir.File("out.txt").c_str());
                 WriteFile(dir.File("in.txt"), input);
                 ConvertTextFile(dir.File("in.txt"), dir.File("out.txt"));
                 ASSERT_EQ(ReadFile(dir.File("out.txt")),
