@@ -72,7 +72,7 @@ int PrintJob(char** argv, const char* file, const LayoutCommand& layout, const J
         queue.Write(data);
     };
     process.onMessage = [](const std::string& line) { Message("DEBUG", "layout: " + line); };
-    const LayoutUsage usage = process.Run(layout, LayoutArguments(options, limits.pages), input.Descriptor(), folder.Path());
+    const LayoutUsage usage = process.Run(layout, LayoutArguments(options, limits.pages, argv[3]), input.Descriptor(), folder.Path());
     rusage self{};
     ::getrusage(RUSAGE_SELF, &self);
     char cost[160];

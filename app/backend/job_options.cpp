@@ -100,13 +100,14 @@ JobOptions ReadJobOptions(std::string_view copies, std::string_view options,
     return job;
 }
 
-std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages) {
+std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages, const std::string& title) {
     std::vector<std::string> arguments = {"quillon-cli", "print", "-", "--pdf", "-",
                                           "--font", options.font, "--size", std::to_string(options.size),
                                           "--max-pages", std::to_string(maxPages)};
     if (options.landscape) arguments.emplace_back("--landscape");
     if (options.lineDrawing) arguments.emplace_back("--line-drawing");
     if (options.fit) arguments.emplace_back("--fit");
+    if (!title.empty()) arguments.insert(arguments.end(), {"--title", title});
     return arguments;
 }
 

@@ -34,7 +34,8 @@ JobOptions ReadJobOptions(std::string_view copies, std::string_view options,
                           const QueueDescription& queue);
 
 // The command line of the tool's print command that lays out the job from standard input
-// and writes the PDF to standard output, stopping after `maxPages` pages.
-std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages);
+// and writes the PDF to standard output, stopping after `maxPages` pages. The PDF is titled
+// with the job's title (none when it is empty).
+std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages, const std::string& title);
 
 }  // namespace quillon

@@ -40,10 +40,13 @@ constexpr CommandUsage kCommands[] = {
      "      --line-drawing     DOS line drawing as real lines (not \"+\", \"-\" and \"|\")\n"
      "      --compress         store the prepared pages compressed\n"
      "      --pages FROM-TO    only these pages (for --pdf and --printer)\n"
+     "      --title TEXT       the document's name, as the PDF's title and the printer\n"
+     "                         job's; by default the name of INPUT\n"
      "      --max-pages N      fail when the report would have more than N pages\n"
      "      Orientation, font and size default to the program's settings file.\n"},
     {"render",
-     "  quillon-cli render REPORT.QRP [--pages FROM-TO] (--pdf FILE | --printer [NAME])\n"
+     "  quillon-cli render REPORT.QRP [--pages FROM-TO] [--title TEXT]\n"
+     "                     (--pdf FILE | --printer [NAME])\n"
      "      Loads a saved report and writes it as a PDF or prints it, as it was saved.\n"
      "      Prints the number of pages written or printed.\n"},
 };

@@ -56,6 +56,12 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Print jobs and PDFs are named as the job says, else after the input file.
+std::string DocumentNameOf(const PrintJob& job) {
+    if (job.title) return *job.title;
+    return job.input == kStandardStream ? std::string() : BaseName(job.input);
+}
+
 // Replays the recorded pages of the job's range into a PDF file, which never replaces the
 // input. Returns the number of pages written.
 int WritePdf(TQRPrinter& printer, const PrintJob& job) {
@@ -193,8 +199,7 @@ int RunPrint(const PrintJob& job) {
     }
     program.Memo().SetLines(std::move(text.lines));
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
-    // Print jobs and PDFs are named after the input file.
-    if (job.input != kStandardStream) report.SetDocumentName(BaseName(job.input));
+    report.SetDocumentName(DocumentNameOf(job));
     report.SetInputFiles({FileToCompare(job.input, 0)});
     if (job.fit) {
         FontSpec fitted = report.Font();
@@ -233,6 +238,8 @@ int RunRender(const PrintJob& job) {
         if (job.input == kStandardStream) spooled.emplace();
         printer.Load(spooled ? spooled->Path() : job.input);
         printer.SetInputFiles({FileToCompare(job.input, 0)});
+        // Loading names the pages after the file read, which for standard input is the spool.
+        printer.SetDocumentName(DocumentNameOf(job));
     });
     return Deliver(printer, job);
 }

@@ -18,6 +18,9 @@ struct PrintJob {
     std::optional<bool> landscape;
     std::optional<std::string> fontName;
     std::optional<int> fontSize;  // as the settings' "FontSize" (PrintedFontSize)
+    // The document's name: the PDF's title and the printer job's. Unset: the input file's
+    // name (none for standard input).
+    std::optional<std::string> title;
     bool fit = false;
     bool lineDrawing = false;
     bool compress = false;

@@ -60,6 +60,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
             if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
                 job.target = args[++i];
             }
+        } else if (a == "--title") {
+            job.title = value("--title");
         } else if (a == "--pages") {
             const std::string& range = value("--pages");
             const auto dash = range.find('-');

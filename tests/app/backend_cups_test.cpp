@@ -53,6 +53,7 @@ std::string CreateQueue(const std::string& name, const std::string& destination)
 struct Pdf {
     int pages = 0;
     bool landscape = false;
+    std::string title;
     std::string text;
 };
 
@@ -67,6 +68,7 @@ Pdf Inspect(const TempDir& dir, const std::string& bytes) {
     if (std::regex_search(info, match, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+))"))) {
         pdf.landscape = std::stod(match[1]) > std::stod(match[2]);
     }
+    if (std::regex_search(info, match, std::regex(R"(Title:\s+(.*))"))) pdf.title = match[1];
     pdf.text = testing::RunCommand("pdftotext -layout -enc UTF-8 " + path + " -").output;
     return pdf;
 }
@@ -186,6 +188,8 @@ TEST_F(BackendCups, PrintsTheFixtureHoweverItIsSent) {
         EXPECT_FALSE(pdf.landscape) << command;
         EXPECT_EQ(testing::PagesOfText(pdf.text), testing::AccountingReportPages(false)) << command;
         EXPECT_EQ(pdf.text, expected.text) << command;
+        // Titled as the job is: after the file sent.
+        EXPECT_EQ(pdf.title, std::filesystem::path(kFixture).filename().string()) << command;
     }
 }
 
@@ -238,7 +242,7 @@ TEST_F(BackendCups, JobOptionsWinOverQueueDefaults) {
     // laid-out pages.
     const auto sent = cups_->Run("lp -U alice -d dos -n 2 -o page-ranges=1-2,4 -t two-copies " + file);
     ASSERT_EQ(sent.status, 0);
-    Received(1);
+    EXPECT_EQ(Inspect(dir_, Received(1).at(0)).title, "two-copies");
     const std::optional<int> job = testing::JobWithTitle("two-copies", "capture");
     ASSERT_TRUE(job.has_value());
     EXPECT_EQ(testing::JobAttribute(*job, "copies"), "2");

@@ -142,7 +142,7 @@ TEST(BackendJobOptions, UnusableValuesCancelTheJobNamingTheOption) {
 
 TEST(BackendJobOptions, BecomeTheToolsPrintCommand) {
     JobOptions options;
-    EXPECT_EQ(LayoutArguments(options, 500),
+    EXPECT_EQ(LayoutArguments(options, 500, ""),
               (std::vector<std::string>{"quillon-cli", "print", "-", "--pdf", "-", "--font", "Courier New",
                                         "--size", "10", "--max-pages", "500"}));
     options.landscape = true;
@@ -151,10 +151,10 @@ TEST(BackendJobOptions, BecomeTheToolsPrintCommand) {
     options.font = "DejaVu Sans Mono";
     options.size = 8;
     options.forwarded = {{"page-ranges", "2"}};
-    EXPECT_EQ(LayoutArguments(options, 10),
+    EXPECT_EQ(LayoutArguments(options, 10, "report.prn"),
               (std::vector<std::string>{"quillon-cli", "print", "-", "--pdf", "-", "--font", "DejaVu Sans Mono",
                                         "--size", "8", "--max-pages", "10", "--landscape", "--line-drawing",
-                                        "--fit"}));
+                                        "--fit", "--title", "report.prn"}));
 }
 
 }  // namespace

@@ -204,6 +204,35 @@ TEST(QuillonCliPrint, APdfIsTitledAfterItsInputReadablyWhateverTheNamesEncoding)
     }
 }
 
+// A document without a file name (standard input, as every job of the print queue is) takes
+// its title from --title; without one it stays untitled rather than named after a spool file.
+TEST(QuillonCliPrint, TitlesThePdfAsToldWhateverTheInput) {
+    TempDir dir;
+    testing::WriteFile(dir.File("in.txt"), NumberedDosLines(3));
+    ASSERT_EQ(RunCli("print " + dir.File("in.txt") + " --qrp " + dir.File("saved.qrp")).status, 0);
+    const struct {
+        std::string command;
+        std::string title;
+    } table[] = {
+        {"print - --title 'Отчет за май' --pdf {out} < {in}", "Отчет за май"},
+        {"print {in} --title 'Sales, May' --pdf {out}", "Sales, May"},
+        {"print - --pdf {out} < {in}", ""},
+        {"render - --title 'Отчет' --pdf {out} < {qrp}", "Отчет"},
+        {"render {qrp} --pdf {out}", "saved.qrp"},
+        {"render - --pdf {out} < {qrp}", ""},
+    };
+    for (const auto& [command, title] : table) {
+        std::string line = command;
+        for (const auto& [name, path] : {std::pair<std::string, std::string>{"{out}", dir.File("out.pdf")},
+                                         {"{qrp}", dir.File("saved.qrp")}, {"{in}", dir.File("in.txt")}}) {
+            if (const auto at = line.find(name); at != std::string::npos) line.replace(at, name.size(), path);
+        }
+        const CliRun run = RunCli(line);
+        ASSERT_EQ(run.status, 0) << command << ": " << run.output;
+        EXPECT_EQ(testing::InspectPdf(dir.File("out.pdf")).title, title) << command;
+    }
+}
+
 // A page limit ends the run with an error and writes nothing; a report within it prints.
 TEST(QuillonCliPrint, StopsAtThePageLimit) {
     TempDir dir;
