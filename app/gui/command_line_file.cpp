@@ -12,6 +12,8 @@
 #include "output/qr_printer.h"
 #include "platform/dialogs/file_names.h"
 #include "preview/widgets/qr_standard_preview.h"
+#include "preview/widgets/report_link.h"
+#include "report/rozer_ededid.h"
 
 namespace quillon {
 
@@ -38,12 +40,14 @@ CommandLineReports::~CommandLineReports() {
     printers_.clear();
 }
 
-void CommandLineReports::Open(const std::string& path) {
+void CommandLineReports::Open(const std::string& path, const TCustomRozerEdedid& report) {
+    if (!IsFile(path)) throw EQRError("File does not exist");
     auto printer = std::make_unique<TQRPrinter>();
     printer->Load(path);
-    printer->Preview();
-    auto* window = dynamic_cast<TQRStandardPreview*>(printer->PreviewWindow());
-    if (window == nullptr) return;
+    // The window the report's own Print opens (its placement, zoom and panels); the file is
+    // then shown as its Load shows one.
+    auto* window = new TQRStandardPreview(printer.get(), PreviewSettingsOf(report));
+    window->ShowPreview();
     window->ShowLoadedReport(DisplayFileName(path));
     TQRPrinter* const shown = printer.get();
     printers_.push_back(std::move(printer));
@@ -62,13 +66,14 @@ void OpenCommandLineFile(TMainForm& form, CommandLineReports& reports, const std
     // before it.
     QTimer::singleShot(0, &form, [alive, &reports, file] {
         if (!alive) return;
+        TMainForm& window = *alive;
         if (IsReportFileName(file)) {
-            alive->HandleAction([&] { reports.Open(file); });
+            window.HandleAction([&] { reports.Open(file, window.Report1()); });
             return;
         }
-        alive->SetInputFile(file);
-        alive->CheckInputOutput();
-        alive->HandleAction([&] { alive->PrintButtonClick(); });
+        window.SetInputFile(file);
+        window.CheckInputOutput();
+        window.HandleAction([&] { window.PrintButtonClick(); });
     });
 }
 

@@ -10,6 +10,7 @@
 
 namespace quillon {
 
+class TCustomRozerEdedid;
 class TMainForm;
 class TQRPrinter;
 
@@ -28,9 +29,10 @@ public:
     CommandLineReports(const CommandLineReports&) = delete;
     CommandLineReports& operator=(const CommandLineReports&) = delete;
 
-    // Loads the report file and shows it in a standard preview window; raises what loading
-    // raises, before any window opens.
-    void Open(const std::string& path);
+    // Loads the report file and shows it in a standard preview window shaped as `report`'s
+    // own preview; raises what loading raises ("File does not exist" for a missing file, as
+    // the preview's Load says), before any window opens.
+    void Open(const std::string& path, const TCustomRozerEdedid& report);
     int OpenCount() const { return static_cast<int>(printers_.size()); }
 
 private:
@@ -38,7 +40,8 @@ private:
 };
 
 // Does what the command line asks of the shown main window, once its event loop runs:
-// opens a report file, or sets another file as the input and runs Print. Failures show in the
+// opens a report file in a preview like the one Print opens for the window's report, as if
+// loaded there, or sets another file as the input and runs Print. Failures show in the
 // window's error box.
 void OpenCommandLineFile(TMainForm& form, CommandLineReports& reports, const std::string& path);
 

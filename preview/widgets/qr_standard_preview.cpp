@@ -64,6 +64,13 @@ QString FromCp1251(const std::string& text) {
 }  // namespace
 
 TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
+    : TQRStandardPreview(printer, printer != nullptr ? ReportSettingsOf(*printer) : std::nullopt) {}
+
+TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer, const PreviewReportSettings& settings)
+    : TQRStandardPreview(printer, std::optional<PreviewReportSettings>(settings)) {}
+
+TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer,
+                                       const std::optional<PreviewReportSettings>& report)
     : QMainWindow(nullptr), dialogs_(DefaultPreviewDialogs()), preview_(new TQRPreview) {
     setObjectName(QStringLiteral("QRStandardPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -74,17 +81,14 @@ TQRStandardPreview::TQRStandardPreview(TQRPrinter* printer)
     // Keys reach the window before its controls.
     qApp->installEventFilter(this);
 
-    if (printer != nullptr) {
-        if (const std::optional<PreviewReportSettings> report = ReportSettingsOf(*printer)) {
-            if (report->stayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-            resize(report->width > 0 ? report->width : 500,
-                   report->height > 0 ? report->height : 500);
-            initialState_ = report->windowState;
-            showThumbs_ = report->showThumbs;
-            showSearch_ = report->showSearch;
-            initialZoom_ = report->initialZoom;
-            SetStatusText(FromCp1251(report->title));
-        }
+    if (report) {
+        if (report->stayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        resize(report->width > 0 ? report->width : 500, report->height > 0 ? report->height : 500);
+        initialState_ = report->windowState;
+        showThumbs_ = report->showThumbs;
+        showSearch_ = report->showSearch;
+        initialZoom_ = report->initialZoom;
+        SetStatusText(FromCp1251(report->title));
     }
     preview_->SetQRPrinter(printer);
     if (printer != nullptr && !printer->Title().empty())

@@ -12,6 +12,7 @@
 
 #include "platform/core/messages.h"
 #include "preview/widgets/preview_dialogs.h"
+#include "preview/widgets/report_link.h"
 #include "report/rozer_ededid.h"
 
 class QButtonGroup;
@@ -37,6 +38,9 @@ class TQRStandardPreview : public QMainWindow, public MessageTarget {
 public:
     // A window for `printer` (not owned), not yet shown. It deletes itself once closed.
     explicit TQRStandardPreview(TQRPrinter* printer);
+    // A window for a printer that belongs to no report, shaped as the preview of the report
+    // whose wishes `settings` are (size, state, panels, zoom, status text).
+    TQRStandardPreview(TQRPrinter* printer, const PreviewReportSettings& settings);
     ~TQRStandardPreview() override;
 
     // Shows the window without waiting and brings the status up to date.
@@ -99,6 +103,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The report's wishes, none for a printer without a report.
+    TQRStandardPreview(TQRPrinter* printer, const std::optional<PreviewReportSettings>& report);
     void BuildToolBar();
     void BuildPanels();
     void ApplyPrinterSettings();

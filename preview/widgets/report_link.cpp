@@ -24,19 +24,23 @@ Qt::WindowStates QtWindowState(TWindowState state) {
 
 }  // namespace
 
+PreviewReportSettings PreviewSettingsOf(const TCustomRozerEdedid& report) {
+    PreviewReportSettings s;
+    s.stayOnTop = report.PrevFormStyle() == TFormStyle::fsStayOnTop;
+    s.width = report.PreviewWidth();
+    s.height = report.PreviewHeight();
+    s.windowState = QtWindowState(report.PreviewInitialState());
+    s.showThumbs = report.PrevShowThumbs();
+    s.showSearch = report.PrevShowSearch();
+    s.initialZoom = report.PrevInitialZoom();
+    s.title = report.ReportTitle();
+    return s;
+}
+
 std::optional<PreviewReportSettings> ReportSettingsOf(const TQRPrinter& printer) {
     const TCustomRozerEdedid* report = ReportOf(printer);
     if (report == nullptr) return std::nullopt;
-    PreviewReportSettings s;
-    s.stayOnTop = report->PrevFormStyle() == TFormStyle::fsStayOnTop;
-    s.width = report->PreviewWidth();
-    s.height = report->PreviewHeight();
-    s.windowState = QtWindowState(report->PreviewInitialState());
-    s.showThumbs = report->PrevShowThumbs();
-    s.showSearch = report->PrevShowSearch();
-    s.initialZoom = report->PrevInitialZoom();
-    s.title = report->ReportTitle();
-    return s;
+    return PreviewSettingsOf(*report);
 }
 
 void TakeReportPrinterChoice(TQRPrinter& printer) {

@@ -25,6 +25,9 @@ struct PreviewReportSettings {
     std::string title;  // Windows-1251
 };
 
+// The wishes of `report` for its preview window.
+PreviewReportSettings PreviewSettingsOf(const TCustomRozerEdedid& report);
+
 // The settings of the report that owns `printer`; none for a printer without a report.
 std::optional<PreviewReportSettings> ReportSettingsOf(const TQRPrinter& printer);
 

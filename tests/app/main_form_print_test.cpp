@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -224,14 +226,51 @@ TEST_F(MainFormPrintTest, AFileOnTheCommandLineIsPrintedAtOnce) {
     EXPECT_TRUE(rig_.dialogs.errors.empty());
 }
 
-TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
+// How a preview window opened: what the program's Print and a report file on the command line
+// must have in common.
+struct OpenedPreview {
+    QSize size;
+    Qt::WindowStates state;
+    QString zoom;  // the zoom button that is down
+    bool thumbnails = false;
+    bool search = false;
+    bool operator==(const OpenedPreview&) const = default;
+    friend void PrintTo(const OpenedPreview& p, std::ostream* out) {
+        *out << p.size.width() << " x " << p.size.height() << ", state " << p.state.toInt() << ", "
+             << p.zoom.toStdString() << (p.thumbnails ? ", thumbnails" : "") << (p.search ? ", search" : "");
+    }
+};
+
+OpenedPreview Opened(const TQRStandardPreview& preview) {
+    OpenedPreview opened{preview.size(), preview.windowState(), {}, preview.Tabs()->isVisible(),
+                         preview.Button("FindButton")->isVisible()};
+    for (const char* zoom : {"ZoomFit", "ZoomToWidth", "Zoom100"}) {
+        if (preview.Button(zoom)->isChecked()) opened.zoom = QString::fromLatin1(zoom);
+    }
+    return opened;
+}
+
+TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensAsTheProgramsPreviewLoadsIt) {
     const std::string path = rig_.files.File("saved.QRP");
     {
         TQRPrinter printer;
         testing::RecordTextPages(printer, {{"One"}, {"Two"}, {"Three"}});
         printer.Save(path);
     }
+    WriteFile(rig_.files.File("dos.txt"), FramedText(3));
     const auto form = rig_.MakeForm();
+    form->ShowCentred();
+    // The program's own preview, as Print opens it.
+    rig_.ChooseInput(*form, rig_.files.File("dos.txt"));
+    std::optional<OpenedPreview> printed;
+    WhenShown(*form, [&](TQRStandardPreview& preview) {
+        printed = Opened(preview);
+        preview.close();
+    });
+    form->PrintButton->click();
+    ASSERT_TRUE(printed.has_value());
+    EXPECT_EQ(*printed, (OpenedPreview{QSize(500, 500), Qt::WindowNoState, "ZoomToWidth", true, true}));
+
     CommandLineReports reports;
     OpenCommandLineFile(*form, reports, path);
     testing::ProcessEvents();
@@ -243,6 +282,7 @@ TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
             shown = preview;
     }
     ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(Opened(*shown), *printed);
     EXPECT_EQ(shown->QRPrinter()->PageTotal(), 3);
     EXPECT_EQ(shown->StatusPanel(2)->text(), QString::fromStdString(path));
     EXPECT_EQ(shown->StatusPanel(1)->text(), "Page 1 of 3");
@@ -253,14 +293,19 @@ TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensInThePreview) {
     testing::ProcessEvents();
     EXPECT_EQ(reports.OpenCount(), 0);
 
-    // A file that is no report: the program's error box, no window.
+    // A file that is no report, and one that is not there: the program's error box with what
+    // loading says (for a missing file, what the preview's Load says), and no window.
     WriteFile(rig_.files.File("broken.qrp"), "not a report");
-    OpenCommandLineFile(*form, reports, rig_.files.File("broken.qrp"));
-    testing::ProcessEvents();
-    ASSERT_EQ(rig_.dialogs.errors.size(), 1u);
-    EXPECT_EQ(rig_.dialogs.errors[0].title, "Quillon");
-    EXPECT_EQ(reports.OpenCount(), 0);
-    EXPECT_EQ(PreviewWindows(), 0);
+    for (const std::string name : {"broken.qrp", "missing.qrp"}) {
+        rig_.dialogs.errors.clear();
+        OpenCommandLineFile(*form, reports, rig_.files.File(name));
+        testing::ProcessEvents();
+        ASSERT_EQ(rig_.dialogs.errors.size(), 1u) << name;
+        EXPECT_EQ(rig_.dialogs.errors[0].title, "Quillon");
+        EXPECT_EQ(reports.OpenCount(), 0);
+        EXPECT_EQ(PreviewWindows(), 0);
+    }
+    EXPECT_EQ(rig_.dialogs.errors[0].text.toStdString(), "File does not exist.");
 }
 
 TEST_F(MainFormPrintTest, ThePreviewsSaveNeverReplacesTheFileBeingPrinted) {
