@@ -1,9 +1,9 @@
 #include "app/gui/main_form_dialogs.h"
 
 #include <QFontInfo>
-#include <QMessageBox>
 
 #include "platform/dialogs/file_dialog.h"
+#include "platform/dialogs/message_box.h"
 
 namespace quillon {
 
@@ -32,8 +32,7 @@ std::optional<FontChoice> ChooseFont(QWidget* owner, const FontChoice& initial) 
 }
 
 void ShowError(QWidget* owner, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
-    box.exec();
+    RunMessageBox(owner, QMessageBox::Critical, title, text);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "expr/environment.h"
 #include "platform/dialogs/file_dialog.h"
 #include "platform/dialogs/file_names.h"
+#include "platform/dialogs/message_box.h"
 #include "preview/widgets/search_dialog.h"
 
 namespace quillon {
@@ -38,14 +39,11 @@ std::optional<FileChoice> ChooseWithQt(QWidget* owner, const FileDialogRequest& 
 }
 
 void MessageWithQt(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, MessageBoxTitle(), text, QMessageBox::Ok, owner);
-    box.exec();
+    RunMessageBox(owner, QMessageBox::NoIcon, MessageBoxTitle(), text);
 }
 
 void ErrorWithQt(QWidget* owner, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, MessageBoxTitle(), ErrorBoxText(message),
-                    QMessageBox::Ok, owner);
-    box.exec();
+    RunMessageBox(owner, QMessageBox::Critical, MessageBoxTitle(), ErrorBoxText(message));
 }
 
 bool InputWithQt(QWidget* owner, const QString& title, const QString& prompt, QString& value) {
