@@ -36,6 +36,7 @@ constexpr CommandUsage kCommands[] = {
      "      --size POINTS      the font size; as in the program, 0 prints at 10 points, a\n"
      "                         negative size at its magnitude, and sizes above 1000 points\n"
      "                         at 1000 points\n"
+     "      --color RRGGBB     the text's colour, in hexadecimal (800000 is dark red)\n"
      "      --fit              a smaller font size where the widest line needs it to fit\n"
      "      --line-drawing     DOS line drawing as real lines (not \"+\", \"-\" and \"|\")\n"
      "      --compress         store the prepared pages compressed\n"
@@ -43,7 +44,7 @@ constexpr CommandUsage kCommands[] = {
      "      --title TEXT       the document's name, as the PDF's title and the printer\n"
      "                         job's; by default the name of INPUT\n"
      "      --max-pages N      fail when the report would have more than N pages\n"
-     "      Orientation, font and size default to the program's settings file.\n"},
+     "      Orientation, font, size and colour default to the program's settings file.\n"},
     {"render",
      "  quillon-cli render REPORT.QRP [--pages FROM-TO] [--title TEXT]\n"
      "                     (--pdf FILE | --printer [NAME])\n"

@@ -183,6 +183,7 @@ int RunPrint(const PrintJob& job) {
     font.face = job.fontName.value_or(settings.fontName);
     if (font.face.empty()) font.face = report.Font().face;
     font.size = PrintedFontSize(job.fontSize.value_or(settings.fontSize));
+    font.color = job.fontColor.value_or(settings.fontColor);
     report.SetFont(font);
     program.SetLineDrawing(job.lineDrawing);
     report.Page().SetOrientation(job.landscape.value_or(!settings.portrait)

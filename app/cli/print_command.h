@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/core/geometry.h"
+
 namespace quillon {
 
 enum class PrintOutput { kNone, kReportFile, kPdf, kPrinter };
@@ -18,6 +20,7 @@ struct PrintJob {
     std::optional<bool> landscape;
     std::optional<std::string> fontName;
     std::optional<int> fontSize;  // as the settings' "FontSize" (PrintedFontSize)
+    std::optional<Color> fontColor;
     // The document's name: the PDF's title and the printer job's. Unset: the input file's
     // name (none for standard input).
     std::optional<std::string> title;

@@ -13,6 +13,7 @@
 
 #include "app/cli/cli_text.h"
 #include "app/cli/print_command.h"
+#include "app/settings/print_settings.h"
 #include "app/transcode/text_file.h"
 #include "platform/files/output_file.h"
 #include "platform/qt/qt_platform.h"
@@ -79,6 +80,12 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
             job.fontName = value("--font");
         } else if (a == "--size" && generating) {
             job.fontSize = ParseInt(command, value("--size"), "--size");
+        } else if (a == "--color" && generating) {
+            const std::string& color = value("--color");
+            job.fontColor = ParseColorText(color);
+            if (!job.fontColor) {
+                throw UsageError(command, "--color takes RRGGBB, six hexadecimal digits: \"" + color + "\"");
+            }
         } else if (a == "--fit" && generating) {
             job.fit = true;
         } else if (a == "--line-drawing" && generating) {

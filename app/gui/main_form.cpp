@@ -284,6 +284,7 @@ void TMainForm::LoadSettings() {
         storedFontSize_.reset();
     }
     font.size = size;
+    font.color = settings.fontColor;
     report.SetFont(font);
     fontDialogFont_.setPointSizeF(size);
     program_.SetLineDrawing(settings.lineDrawing);
@@ -304,6 +305,7 @@ void TMainForm::SaveSettings() {
     settings.fontName = report.Font().face;
     settings.fontSize = storedFontSize_ ? *storedFontSize_ : WholePoints(report.Font().size);
     settings.lineDrawing = program_.LineDrawing();
+    settings.fontColor = report.Font().color;
     WritePrintSettings(settingsPath_, settings);
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "app/settings/profile_file.h"
 #include "app/settings/settings_location.h"
@@ -17,6 +18,17 @@ constexpr std::string_view kOrientationKey = "Orientation";
 constexpr std::string_view kFontKey = "Font";
 constexpr std::string_view kFontSizeKey = "FontSize";
 constexpr std::string_view kLineDrawingKey = "LineDrawing";
+constexpr std::string_view kFontColorKey = "FontColor";
+
+// No value read from a line can hold a line break: as the fallback it tells an absent key.
+constexpr std::string_view kAbsent = "\n";
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 }  // namespace
 
@@ -53,6 +65,25 @@ int ParseProfileInteger(std::string_view text, int fallback) {
     return static_cast<int>(negative ? -value : value);
 }
 
+std::optional<Color> ParseColorText(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return std::nullopt;
+    std::uint8_t channels[3];
+    for (int i = 0; i < 3; ++i) {
+        const int high = HexDigit(text[2 * i]);
+        const int low = HexDigit(text[2 * i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        channels[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return Rgb(channels[0], channels[1], channels[2]);
+}
+
+std::string ColorText(Color color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", RedOf(color), GreenOf(color), BlueOf(color));
+    return text;
+}
+
 PrintSettings ReadPrintSettings(const std::string& path) {
     const ProfileFile file(path);
     PrintSettings settings;
@@ -61,6 +92,7 @@ PrintSettings ReadPrintSettings(const std::string& path) {
     if (settings.fontName.size() > kMaxFaceNameLength) settings.fontName.resize(kMaxFaceNameLength);
     settings.fontSize = ParseProfileInteger(file.ReadString(kSection, kFontSizeKey, ""), 10);
     settings.lineDrawing = ParseProfileInteger(file.ReadString(kSection, kLineDrawingKey, ""), 0) != 0;
+    settings.fontColor = ParseColorText(file.ReadString(kSection, kFontColorKey, "")).value_or(kBlack);
     return settings;
 }
 
@@ -72,10 +104,11 @@ void WritePrintSettings(const std::string& path, const PrintSettings& settings) 
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, settings.fontSize);
     file.WriteString(kSection, kFontSizeKey, std::string_view(digits, result.ptr - digits));
-    // No value read from a line can hold a line break: as the fallback it tells an absent key.
-    constexpr std::string_view kAbsent = "\n";
     if (settings.lineDrawing || file.ReadString(kSection, kLineDrawingKey, kAbsent) != kAbsent) {
         file.WriteString(kSection, kLineDrawingKey, settings.lineDrawing ? "1" : "0");
+    }
+    if (settings.fontColor != kBlack || file.ReadString(kSection, kFontColorKey, kAbsent) != kAbsent) {
+        file.WriteString(kSection, kFontColorKey, ColorText(settings.fontColor));
     }
 }
 

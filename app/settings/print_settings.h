@@ -1,19 +1,22 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/settings/settings_location.h"
+#include "platform/core/geometry.h"
 
 namespace quillon {
 
-// The three print settings the program remembers between runs, in section "Print" of the
-// settings file (SettingsFilePath).
+// The print settings the program remembers between runs, in section "Print" of the settings
+// file (SettingsFilePath): the three specified ones, and two of the program's own.
 struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
     int fontSize = 10;              // "FontSize": points, applied without a range test
     bool lineDrawing = false;       // "LineDrawing": "1" prints DOS line drawing as lines
+    Color fontColor = kBlack;       // "FontColor": "#RRGGBB"; anything else is black
 };
 
 // The size in points a "FontSize" value prints at, in the program and the command-line tool
@@ -31,13 +34,21 @@ inline constexpr std::size_t kMaxFaceNameLength = 31;
 // signed 32-bit range, gives `fallback`.
 int ParseProfileInteger(std::string_view text, int fallback);
 
+// A colour written as six hexadecimal digits, red, green and blue, after an optional "#" (as
+// "FontColor" holds it, and `quillon-cli print --color` takes it); none for anything else.
+std::optional<Color> ParseColorText(std::string_view text);
+
+// `color` as "FontColor" holds it: "#RRGGBB".
+std::string ColorText(Color color);
+
 // Reads the settings; missing file, section or keys give the defaults. Never fails.
 PrintSettings ReadPrintSettings(const std::string& path);
 
 // Writes "Orientation", "Font" and "FontSize", in that order, one key at a time, then
-// "LineDrawing" when it is on or the file holds it already (a file of a user who never turned
-// it on keeps exactly the three specified keys); raises EIniFileException("Unable to write to
-// <path>") at the first key that cannot be written.
+// "LineDrawing" when it is on and "FontColor" when it is not black, each also when the file
+// holds it already (a file of a user who never chose either keeps exactly the three specified
+// keys); raises EIniFileException("Unable to write to <path>") at the first key that cannot
+// be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);
 
 }  // namespace quillon

@@ -116,7 +116,7 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
                            dir.File("old/report0.txt") + ".\n");
 }
 
-TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettingsFile) {
+TEST(QuillonCliDosStreams, PrintTakesOrientationFontSizeAndColourFromTheProgramsSettingsFile) {
     // The settings file lies beside the executable: run a copy of the tool in a folder of its
     // own, with the printing module beside it.
     TempDir dir;
@@ -125,7 +125,8 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
                   .status,
               0);
     WriteFile(dir.File("quillon.ini"),
-              "[Print]\r\nOrientation=landscape\r\nFont=DejaVu Sans Mono\r\nFontSize=20\r\n");
+              "[Print]\r\nOrientation=landscape\r\nFont=DejaVu Sans Mono\r\nFontSize=20\r\n"
+              "FontColor=#000080\r\n");
     WriteFile(dir.File("in.txt"), "x\r\n");
     const std::string cli = dir.File("quillon-cli");
     const auto landscape = [&](const std::string& options) {
@@ -141,10 +142,17 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontAndSizeFromTheProgramsSettin
         return testing::CommandOutput("pdffonts " + dir.File("o.pdf") +
                                       " | sed -n '3s/^[A-Z]*+\\([^ ]*\\).*/\\1/p'");
     };
+    // The fill colours the page sets: white for the page's background, then the text's.
+    const auto colours = [&] {
+        return testing::CommandOutput("qpdf --qdf --object-streams=disable " + dir.File("o.pdf") +
+                                      " - | grep -a ' rg$' | sort -u | tr '\\n' ';'");
+    };
     EXPECT_TRUE(landscape(""));
     EXPECT_EQ(font(), "DejaVuSansMono\n");
-    EXPECT_FALSE(landscape(" --portrait --font 'Liberation Mono'"));
+    EXPECT_EQ(colours(), "0 0 0.502 rg;1 1 1 rg;");
+    EXPECT_FALSE(landscape(" --portrait --font 'Liberation Mono' --color 8000ff"));
     EXPECT_EQ(font(), "LiberationMono\n");
+    EXPECT_EQ(colours(), "0.502 0 1 rg;1 1 1 rg;");
     // 100 lines at the settings' 20 points take more pages than at 10.
     std::string lines;
     for (int i = 0; i < 100; ++i) lines += "line\r\n";

@@ -394,14 +394,17 @@ TEST_F(MainFormTest, AChosenFontBecomesTheReportFontAndIsSaved) {
     const PrintSettings saved = ReadPrintSettings(rig_.SettingsPath());
     EXPECT_EQ(saved.fontName, "Liberation Serif");
     EXPECT_EQ(saved.fontSize, 14);
-    EXPECT_EQ(ReadFile(rig_.SettingsPath()).find("olor"), std::string::npos)
-        << "the colour lasts for the run only";
-    // The dialog opens on the colour chosen last.
+    EXPECT_EQ(saved.fontColor, Rgb(0, 0, 0x80));
+    // The dialog opens on the colour chosen last, in this run and the next.
     rig_.dialogs.font.reset();
     form->BitBtn1->click();
-    ASSERT_EQ(rig_.dialogs.coloursShown.size(), 2u);
+    const auto next = rig_.MakeForm();
+    EXPECT_EQ(next->Report1().Font().color, Rgb(0, 0, 0x80));
+    next->BitBtn1->click();
+    ASSERT_EQ(rig_.dialogs.coloursShown.size(), 3u);
     EXPECT_EQ(rig_.dialogs.coloursShown[0], QColor(Qt::black));
     EXPECT_EQ(rig_.dialogs.coloursShown[1], QColor(0, 0, 0x80));
+    EXPECT_EQ(rig_.dialogs.coloursShown[2], QColor(0, 0, 0x80));
 
     // The installed stand-in of the report's face, confirmed as the dialog preselects it,
     // keeps the face name.

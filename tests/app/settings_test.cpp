@@ -77,6 +77,43 @@ TEST(ReadPrintSettings, InterpretsValues) {
     }
 }
 
+// The font colour is the program's own key: written only once a colour other than black was
+// chosen, and kept up to date from then on, even back to black.
+TEST(PrintSettings, TheFontColourHasAKeyOfItsOwnOnlyOnceChosen) {
+    const std::pair<const char*, Color> read[] = {
+        {"", kBlack},
+        {"[Print]\nFontColor=#800000\n", Rgb(0x80, 0, 0)},
+        {"[Print]\nfontcolor = 0a0B0c \n", Rgb(0x0A, 0x0B, 0x0C)},
+        {"[Print]\nFontColor=#80000\n", kBlack},
+        {"[Print]\nFontColor=#8000000\n", kBlack},
+        {"[Print]\nFontColor=#GG0000\n", kBlack},
+        {"[Print]\nFontColor=red\n", kBlack},
+        {"[Other]\nFontColor=#FF0000\n", kBlack},
+    };
+    for (const auto& [file, color] : read) {
+        TempDir dir;
+        WriteFile(dir.File("quillon.ini"), file);
+        EXPECT_EQ(ReadPrintSettings(dir.File("quillon.ini")).fontColor, color) << file;
+    }
+
+    TempDir dir;
+    const std::string path = dir.File("quillon.ini");
+    WriteFile(path, "[Print]\r\nOrientation=portrait\r\n[Mine]\r\nKept=yes\r\n");
+    PrintSettings settings{true, "Courier New", 10};
+    WritePrintSettings(path, settings);
+    EXPECT_EQ(ReadFile(path), "[Print]\r\nOrientation=portrait\r\nFont=Courier New\r\nFontSize=10\r\n"
+                              "[Mine]\r\nKept=yes\r\n");
+    settings.fontColor = Rgb(0, 0, 0x80);
+    WritePrintSettings(path, settings);
+    EXPECT_EQ(ReadFile(path), "[Print]\r\nOrientation=portrait\r\nFont=Courier New\r\nFontSize=10\r\n"
+                              "FontColor=#000080\r\n[Mine]\r\nKept=yes\r\n");
+    EXPECT_EQ(ReadPrintSettings(path).fontColor, Rgb(0, 0, 0x80));
+    settings.fontColor = kBlack;
+    WritePrintSettings(path, settings);
+    EXPECT_EQ(ReadFile(path), "[Print]\r\nOrientation=portrait\r\nFont=Courier New\r\nFontSize=10\r\n"
+                              "FontColor=#000000\r\n[Mine]\r\nKept=yes\r\n");
+}
+
 TEST(ProfileFile, LongValuesAreCutTo2047Characters) {
     TempDir dir;
     WriteFile(dir.File("a.ini"), "[S]\nK=" + std::string(3000, 'v') + "\n");
