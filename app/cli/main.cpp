@@ -22,13 +22,14 @@ namespace {
 using quillon::cli::kProgram;
 using quillon::cli::UsageError;
 
-// Runs print or render in the printing module: beside the executable in a build, in
-// ../lib/quillon when installed.
+// Runs print or render in the printing module: beside the executable in a build, in the
+// module folder below the prefix (QUILLON_MODULE_DIR) when installed.
 int RunInPrintModule(int argc, char** argv) {
     const std::string folder = quillon::ExecutableFolder();
     std::string tried;
-    for (const std::string& path : {folder + "/" + quillon::cli::kPrintModuleFile,
-                                    folder + "/../lib/quillon/" + quillon::cli::kPrintModuleFile}) {
+    for (const std::string& path :
+         {folder + "/" + quillon::cli::kPrintModuleFile,
+          folder + "/../" QUILLON_MODULE_DIR "/" + quillon::cli::kPrintModuleFile}) {
         void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             tried += std::string("\n  ") + ::dlerror();
