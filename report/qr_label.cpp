@@ -401,8 +401,8 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
         columnFromFormFeed_ = false;
     }
     auto* band = dynamic_cast<TQRCustomBand*>(Parent());
-    // Lines are read one after another from NextLine, through the store's buffer.
-    LineStore::Reader lines(LaidOutLines());
+    if (!lineReader_ || !lineReader_->Reads(LaidOutLines())) lineReader_.emplace(LaidOutLines());
+    LineStore::Reader& lines = *lineReader_;
     const auto count = static_cast<std::int32_t>(LaidOutLines().size());
     const int deviceX = printer.ToDeviceX(x);
     bool printedAny = false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -160,6 +161,9 @@ private:
     bool cacheValid_ = false;
     LayoutKey cacheKey_;
     int widestLine_ = 0;
+    // Reads the laid-out lines for printing; kept from page to page, so that each page goes on
+    // where the last one stopped reading.
+    std::optional<LineStore::Reader> lineReader_;
     // Where the present print began: a printable printing at the start of a column would
     // find no more room on a new page.
     int printOffsetY_ = 0;

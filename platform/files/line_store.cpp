@@ -44,6 +44,7 @@ LineStore::LineStore(LineStore&& other) noexcept
       file_(std::exchange(other.file_, std::nullopt)) {
     other.index_.clear();
     other.pending_.clear();
+    ++other.generation_;
 }
 
 LineStore& LineStore::operator=(LineStore&& other) noexcept {
@@ -56,6 +57,8 @@ LineStore& LineStore::operator=(LineStore&& other) noexcept {
         file_ = std::exchange(other.file_, std::nullopt);
         other.index_.clear();
         other.pending_.clear();
+        ++generation_;
+        ++other.generation_;
     }
     return *this;
 }
@@ -108,6 +111,7 @@ void LineStore::Clear() {
     std::vector<char>().swap(pending_);
     pendingStart_ = 0;
     file_.reset();
+    ++generation_;
 }
 
 // --- Reader --------------------------------------------------------------------------------
@@ -121,31 +125,30 @@ std::pair<const char*, std::size_t> LineStore::Reader::Bytes(std::uint64_t offse
     }
     const std::uint64_t onFile = store.pendingStart_ - offset;
     const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, onFile));
-    const std::uint64_t bufferEnd = bufferOffset_ + buffer_.size();
+    const std::uint64_t bufferEnd = bufferOffset_ + bufferSize_;
     if (offset >= bufferOffset_ && offset + wanted <= bufferEnd) {
-        return {buffer_.data() + (offset - bufferOffset_),
+        return {buffer_.get() + (offset - bufferOffset_),
                 static_cast<std::size_t>(bufferEnd - offset)};
     }
     const auto size =
         static_cast<std::size_t>(std::min<std::uint64_t>(std::max(wanted, kReadSize), onFile));
-    buffer_.resize(size);
-    bufferOffset_ = offset;
+    if (size > bufferCapacity_) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(size);
+        bufferCapacity_ = size;
+    }
+    bufferSize_ = 0;
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(store.file_->Descriptor(), buffer_.data() + done, size - done,
+        const ssize_t n = ::pread(store.file_->Descriptor(), buffer_.get() + done, size - done,
                                   static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            buffer_.clear();
-            RaiseInOutError(errno, store.file_->Path());
-        }
-        if (n == 0) {
-            buffer_.clear();
-            Fault();
-        }
+        if (n < 0) RaiseInOutError(errno, store.file_->Path());
+        if (n == 0) Fault();
         done += static_cast<std::size_t>(n);
     }
-    return {buffer_.data(), size};
+    bufferOffset_ = offset;
+    bufferSize_ = size;
+    return {buffer_.get(), size};
 }
 
 std::string_view LineStore::Reader::ReadNext(bool wanted) {
@@ -174,6 +177,12 @@ void LineStore::Reader::Fault() const {
 }
 
 std::string_view LineStore::Reader::Line(std::size_t index) {
+    if (generation_ != store_->generation_) {
+        generation_ = store_->generation_;
+        next_ = 0;
+        nextOffset_ = 0;
+        bufferSize_ = 0;
+    }
     // Forwards within the same stretch of 64 lines the reader walks on; anywhere else it starts
     // from the stretch's indexed line.
     if (index < next_ || index / kIndexStep != next_ / kIndexStep) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -20,7 +21,8 @@ namespace quillon {
 // for reading by number.
 //
 // Reading goes through a Reader (or the store's iterator), which buffers what it reads from
-// the file. A view a reader hands out holds until its next call, an Append or a Clear.
+// the file. A view a reader hands out holds until its next call, an Append, a Clear or an
+// assignment to the store; a reader reads on whatever lines its store then holds.
 class LineStore {
 public:
     static constexpr std::size_t kDefaultMemoryLimit = std::size_t{4} << 20;
@@ -68,13 +70,19 @@ private:
     std::vector<char> pending_;
     std::uint64_t pendingStart_ = 0;
     std::optional<posix::File> file_;
+    // Changes whenever lines go other than by Append, so that readers start afresh.
+    std::uint64_t generation_ = 0;
 };
 
 // Reads the lines of a store, sequentially at the cost of a copy out of a buffer, by number at
 // the cost of skipping at most 63 lines from the nearest indexed one.
 class LineStore::Reader {
 public:
-    explicit Reader(const LineStore& store) : store_(&store) {}
+    explicit Reader(const LineStore& store) : store_(&store), generation_(store.generation_) {}
+    Reader(Reader&&) noexcept = default;
+    Reader& operator=(Reader&&) noexcept = default;
+
+    bool Reads(const LineStore& store) const { return store_ == &store; }
 
     // Line `index`, which must be below the store's size. Raises EInOutError when the file
     // cannot be read.
@@ -90,9 +98,14 @@ private:
     [[noreturn]] void Fault() const;
 
     const LineStore* store_;
+    std::uint64_t generation_;
     std::size_t next_ = 0;  // the line whose record starts at nextOffset_
     std::uint64_t nextOffset_ = 0;
-    std::vector<char> buffer_;  // file bytes from bufferOffset_
+    // Bytes of the file from bufferOffset_; allocated when the file is first read, and not
+    // cleared, since every byte used is read into it first.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t bufferCapacity_ = 0;
+    std::size_t bufferSize_ = 0;
     std::uint64_t bufferOffset_ = 0;
 };
 

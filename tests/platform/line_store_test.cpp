@@ -127,7 +127,7 @@ TEST_F(LineStoreTest, SpillsOnlyWhenTheLinesOutgrowTheLimit) {
     EXPECT_EQ(LineStore::Reader(store).Line(19999), "19995");
 }
 
-TEST_F(LineStoreTest, ClearAndMoveLeaveEmptyStoresThatWorkOn) {
+TEST_F(LineStoreTest, ClearAndMoveLeaveStoresAndReadersThatWorkOn) {
     LineStore store(0);
     store.Append("one");
     store.Append("two");
@@ -138,12 +138,22 @@ TEST_F(LineStoreTest, ClearAndMoveLeaveEmptyStoresThatWorkOn) {
     store.Append("again");
     EXPECT_EQ(Strings(store), std::vector<std::string>{"again"});
 
+    // A reader kept across the changes reads the lines the store holds now, not what it
+    // buffered before.
+    LineStore::Reader reader(moved);
+    EXPECT_EQ(reader.Line(1), "two");
     moved.Clear();
     EXPECT_TRUE(moved.empty());
     EXPECT_TRUE(moved.InMemory());
     EXPECT_EQ(moved.MemoryLimit(), 0u);
     moved.Append("three");
-    EXPECT_EQ(Strings(moved), std::vector<std::string>{"three"});
+    moved.Append("four");
+    EXPECT_EQ(reader.Line(1), "four");
+    LineStore other(0);
+    other.Append("five");
+    moved = std::move(other);
+    EXPECT_EQ(reader.Line(0), "five");
+    EXPECT_EQ(Strings(moved), std::vector<std::string>{"five"});
 }
 
 TEST_F(LineStoreTest, AFileThatCannotBeMadeFailsTheAppendAndKeepsTheLines) {
