@@ -72,7 +72,9 @@ void LineStore::Append(std::string_view line) {
     try {
         pending_.insert(pending_.end(), header, header + headerSize);
         pending_.insert(pending_.end(), line.begin(), line.end());
-        if (pending_.size() > (InMemory() ? memoryLimit_ : kWriteSize - 1)) WritePending();
+        const bool full =
+            InMemory() ? pending_.size() > memoryLimit_ : pending_.size() >= kWriteSize;
+        if (full) WritePending();
     } catch (...) {
         pending_.resize(before);
         if (indexed) index_.pop_back();
@@ -87,9 +89,9 @@ void LineStore::WritePending() {
     // written over by the next try.
     std::size_t done = 0;
     while (done < pending_.size()) {
-        const ssize_t n = ::pwrite(file_->Descriptor(), pending_.data() + done,
-                                   pending_.size() - done,
-                                   static_cast<off_t>(pendingStart_ + done));
+        const ssize_t n =
+            ::pwrite(file_->Descriptor(), pending_.data() + done, pending_.size() - done,
+                     static_cast<off_t>(pendingStart_ + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) RaiseInOutError(n < 0 ? errno : ENOSPC, file_->Path());
         done += static_cast<std::size_t>(n);

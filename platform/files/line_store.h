@@ -74,14 +74,16 @@ private:
     std::uint64_t generation_ = 0;
 };
 
-// Reads the lines of a store, sequentially at the cost of a copy out of a buffer, by number at
-// the cost of skipping at most 63 lines from the nearest indexed one.
+// Reads the lines of a store: the next line at the cost of decoding its length (the file is
+// read 64 KB at a time), any other by number at the cost of skipping at most 63 lengths from
+// the nearest indexed line.
 class LineStore::Reader {
 public:
     explicit Reader(const LineStore& store) : store_(&store), generation_(store.generation_) {}
     Reader(Reader&&) noexcept = default;
     Reader& operator=(Reader&&) noexcept = default;
 
+    // Whether this reader reads `store`.
     bool Reads(const LineStore& store) const { return store_ == &store; }
 
     // Line `index`, which must be below the store's size. Raises EInOutError when the file

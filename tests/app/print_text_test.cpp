@@ -34,7 +34,7 @@ TEST(ReadPrintText, RemovesPrinterCommandsAndExpandsTabs) {
         "\x1BK\x03\x00\n\x1A\r" "after image\r\n"s);          // image bytes are not line ends
     // clang-format on
     EXPECT_EQ(Strings(text.lines), (std::vector<std::string>{"\xCF\xF0\xEE\xE1\xE0", "a       b",
-                                                    "12345678        x", "after image"}));
+                                                             "12345678        x", "after image"}));
     EXPECT_TRUE(text.formFeeds.empty());
 }
 

@@ -169,7 +169,9 @@ TEST(ProgramReport, LinesOnFilePrintAsFromMemory) {
         EXPECT_FALSE(onFile);
         if (autoSize) {
             std::vector<std::string> printed;
-            for (const auto& page : fromMemory.first) printed.insert(printed.end(), page.begin(), page.end());
+            for (const auto& page : fromMemory.first) {
+                printed.insert(printed.end(), page.begin(), page.end());
+            }
             EXPECT_EQ(printed, lines);
         }
         for (const std::size_t limit : {std::size_t{0}, std::size_t{500}}) {
