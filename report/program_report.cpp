@@ -93,10 +93,13 @@ double ProgramReport::LargestFittingFontSize(double largest) {
     for (int pixels = FontPixelSize(largest, kScreenPixelsPerInch); pixels >= 1; --pixels) {
         size = std::min(largest, pixels * 72.0 / kScreenPixelsPerInch);
         font.size = size;
-        const auto& lines = memo_->Lines();
-        const bool fits = std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return report.ReportTextWidth(font, line) <= room;
-        });
+        bool fits = true;
+        for (const std::string_view line : memo_->Lines()) {
+            if (report.ReportTextWidth(font, line) > room) {
+                fits = false;
+                break;
+            }
+        }
         if (fits) break;
     }
     return size;

@@ -59,19 +59,25 @@ void TQRCustomLabel::SetPrintText(std::string_view text) {
     layoutValid_ = false;
 }
 
-void TQRCustomLabel::SetLines(std::vector<std::string> lines) {
+void TQRCustomLabel::SetLines(LineStore lines) {
     lines_ = std::move(lines);
     Invalidate();
     Repaint();
 }
 
-void TQRCustomLabel::AddLine(std::string line) {
-    lines_.push_back(std::move(line));
+void TQRCustomLabel::SetLines(const std::vector<std::string>& lines) {
+    LineStore store(lines_.MemoryLimit());
+    for (const std::string& line : lines) store.Append(line);
+    SetLines(std::move(store));
+}
+
+void TQRCustomLabel::AddLine(std::string_view line) {
+    lines_.Append(line);
     Invalidate();
 }
 
 void TQRCustomLabel::ClearLines() {
-    lines_.clear();
+    lines_.Clear();
     formFeeds_.clear();
     Invalidate();
     Repaint();
@@ -140,7 +146,7 @@ int TQRCustomLabel::TextHeightAtZoom() {
 }
 
 void TQRCustomLabel::Emit() {
-    laidOut_.push_back(std::move(current_));
+    laidOut_.Append(current_);
     current_.clear();
 }
 
@@ -246,7 +252,7 @@ void TQRCustomLabel::LayOutLines() {
 
     if (!cacheValid_ || !(key == cacheKey_)) {
         cacheValid_ = false;
-        laidOut_.clear();
+        laidOut_ = LineStore(lines_.MemoryLimit());
         laidOutIsLines_ = false;
         laidOutFormFeeds_ = captionBased_ ? std::vector<std::int32_t>{} : formFeeds_;
         if (captionBased_) {
@@ -255,31 +261,28 @@ void TQRCustomLabel::LayOutLines() {
             if (autoSize_) {
                 laidOutIsLines_ = true;
             } else {
-                // Where each source line's laid-out lines begin, for the form feeds.
-                std::vector<std::int32_t> firstLaidOut;
-                if (!formFeeds_.empty()) firstLaidOut.reserve(lines_.size() + 1);
-                for (const std::string& line : lines_) {
-                    if (!formFeeds_.empty()) {
-                        firstLaidOut.push_back(static_cast<std::int32_t>(laidOut_.size()));
+                // A form feed before a source line stands before that line's first laid-out
+                // line; the form feeds come in order, so they are placed as layout goes.
+                laidOutFormFeeds_.clear();
+                std::size_t feed = 0;
+                const auto placeFeedsBefore = [&](std::int64_t source) {
+                    for (; feed < formFeeds_.size() && formFeeds_[feed] <= source; ++feed) {
+                        laidOutFormFeeds_.push_back(static_cast<std::int32_t>(laidOut_.size()));
                     }
+                };
+                std::int64_t source = 0;
+                for (const std::string_view line : lines_) {
+                    placeFeedsBefore(source++);
                     BreakSourceLine(line);
                 }
-                if (!formFeeds_.empty()) {
-                    firstLaidOut.push_back(static_cast<std::int32_t>(laidOut_.size()));
-                }
-                laidOutFormFeeds_.clear();
-                for (const std::int32_t at : formFeeds_) {
-                    const auto source = static_cast<std::size_t>(
-                        std::clamp<std::int32_t>(at, 0, static_cast<std::int32_t>(lines_.size())));
-                    laidOutFormFeeds_.push_back(firstLaidOut[source]);
-                }
+                placeFeedsBefore(INT64_MAX);
             }
         } else if (Designing()) {
             BreakSourceLine(Name());
         }
         widestLine_ = 0;
         if (autoSize_ && inReport) {
-            for (const std::string& line : LaidOutLines()) {
+            for (const std::string_view line : LaidOutLines()) {
                 widestLine_ = std::max(widestLine_, MeasureLine(line));
             }
         }
@@ -398,8 +401,9 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
         columnFromFormFeed_ = false;
     }
     auto* band = dynamic_cast<TQRCustomBand*>(Parent());
-    const std::vector<std::string>& lines = LaidOutLines();
-    const auto count = static_cast<std::int32_t>(lines.size());
+    if (!lineReader_ || !lineReader_->Reads(LaidOutLines())) lineReader_.emplace(LaidOutLines());
+    LineStore::Reader& lines = *lineReader_;
+    const auto count = static_cast<std::int32_t>(LaidOutLines().size());
     const int deviceX = printer.ToDeviceX(x);
     bool printedAny = false;
     bool endedByFormFeed = false;
@@ -436,7 +440,7 @@ void TQRCustomLabel::PrintLines(Canvas& canvas, long double left, long double to
                                     printer.ToDeviceY(std::max<long double>(bottom, y))});
             }
         }
-        const std::string& line = lines[static_cast<std::size_t>(nextLine_)];
+        const std::string_view line = lines.Line(static_cast<std::size_t>(nextLine_));
         if (drawing && !line.empty()) {
             canvas.TextOut(deviceX, printer.ToDeviceY(y), line, 0, &clip);
         }

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/files/line_store.h"
 #include "report/qr_printable.h"
 
 namespace quillon {
@@ -26,10 +28,16 @@ public:
     // The text layout reads for caption-based classes.
     const std::string& PrintText() const { return printText_; }
 
-    // The source lines of a memo, one entry per line.
-    const std::vector<std::string>& Lines() const { return lines_; }
-    void SetLines(std::vector<std::string> lines);
-    void AddLine(std::string line);
+    // The source lines of a memo, one entry per line. They are kept in a LineStore, so a
+    // memo of a long text spills to a temporary file rather than filling memory; the store's
+    // memory limit is also that of the laid-out lines.
+    const LineStore& Lines() const { return lines_; }
+    // Takes the lines of a store filled line by line (Print's way for long texts).
+    void SetLines(LineStore lines);
+    // Copies the given lines.
+    void SetLines(const std::vector<std::string>& lines);
+    // Appends one line; raises EInOutError as LineStore::Append does.
+    void AddLine(std::string_view line);
     // Empties the lines and their form feeds.
     void ClearLines();
 
@@ -43,9 +51,7 @@ public:
     void SetFormFeeds(std::vector<std::int32_t> formFeeds);
 
     // The printed lines that layout made (with AutoSize on a memo's are its Lines).
-    const std::vector<std::string>& LaidOutLines() const {
-        return laidOutIsLines_ ? lines_ : laidOut_;
-    }
+    const LineStore& LaidOutLines() const { return laidOutIsLines_ ? lines_ : laidOut_; }
     // The next laid-out line to print; kept between pages.
     std::int32_t NextLine() const { return nextLine_; }
 
@@ -128,9 +134,9 @@ private:
     bool captionBased_;
     std::string caption_;
     std::string printText_;
-    std::vector<std::string> lines_;
+    LineStore lines_;
     std::uint64_t linesVersion_ = 0;
-    std::vector<std::string> laidOut_;
+    LineStore laidOut_;
     bool laidOutIsLines_ = false;
     std::int32_t nextLine_ = 0;
     std::vector<std::int32_t> formFeeds_;
@@ -155,6 +161,9 @@ private:
     bool cacheValid_ = false;
     LayoutKey cacheKey_;
     int widestLine_ = 0;
+    // Reads the laid-out lines for printing; kept from page to page, so that each page goes on
+    // where the last one stopped reading.
+    std::optional<LineStore::Reader> lineReader_;
     // Where the present print began: a printable printing at the start of a column would
     // find no more room on a new page.
     int printOffsetY_ = 0;

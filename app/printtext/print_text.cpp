@@ -58,7 +58,7 @@ public:
 
 private:
     void Emit() {
-        text_.lines.push_back(std::move(current_));
+        text_.lines.Append(current_);
         current_.clear();
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/line_store.h"
 #include "platform/files/posix_file.h"
 
 namespace quillon {
@@ -20,7 +21,8 @@ struct PrintTextOptions {
 // The text a report prints from a DOS printer stream: its lines and where its form feeds
 // stand between them.
 struct PrintText {
-    std::vector<std::string> lines;
+    // Appended one by one as they are read: a long text spills to a temporary file.
+    LineStore lines;
     // Before which line each form feed stands, in order; a form feed after the last line
     // stands at lines.size(). Several form feeds in a row repeat the index.
     std::vector<std::int32_t> formFeeds;

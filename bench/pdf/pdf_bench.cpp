@@ -1,13 +1,15 @@
-// A DOS text file to PDF, as a user runs it: `quillon-cli print FILE --pdf OUT` for 100,000
-// and 10,000 lines (time per line shows whether the cost is linear), the peak memory above a
-// one-page print's, and beside them in the same run: laying the pages out only (--qrp), paps
-// turning the same text (UTF-8) into PostScript, and Print to the CUPS queue "PDF" until the
-// job is submitted (the job is cancelled right after; cups-pdf is not waited for).
+// A DOS text file to PDF, as a user runs it: `quillon-cli print FILE --pdf OUT` for a tenth of,
+// once and ten times the given number of lines (by default 10,000, 100,000 and 1,000,000): the
+// time per line shows whether the cost is linear, the peak memory above a one-page print's
+// whether it stays flat however long the text. Beside them in the same run: laying the pages
+// out only (--qrp), at the given number of lines and ten times it, paps turning the same text
+// (UTF-8) into PostScript, and Print to the CUPS queue "PDF" until the job is submitted (the
+// job is cancelled right after; cups-pdf is not waited for).
 //
 //   bench_pdf [lines]
 //
-// Each figure is the fastest of three runs in fresh processes; times are wall clock and, as
-// the machine may be busy, user + system CPU time.
+// Each figure is the fastest of three runs in fresh processes, with the largest peak of the
+// three; times are wall clock and, as the machine may be busy, user + system CPU time.
 
 #include <cups/cups.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/support/bench_support.h"
@@ -65,6 +68,15 @@ void CancelJobs(const char* queue, const std::string& title) {
     cupsFreeJobs(count, jobs);
 }
 
+long FileBytes(const std::string& file) {
+    std::FILE* probe = std::fopen(file.c_str(), "rb");
+    if (probe == nullptr) return 0;
+    std::fseek(probe, 0, SEEK_END);
+    const long bytes = std::ftell(probe);
+    std::fclose(probe);
+    return bytes;
+}
+
 bool QueueExists(const char* queue) {
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests(&dests);
@@ -79,46 +91,50 @@ int main(int argc, char** argv) {
     const int lines = std::max(argc > 1 ? std::atoi(argv[1]) : 100000, 100);
     const std::string cli = QUILLON_CLI;
     const std::string tag = std::to_string(::getpid());
-    const std::string big = TempPath("quillon-bench-pdf-" + tag + ".txt");
-    const std::string bigUtf8 = TempPath("quillon-bench-pdf-" + tag + "-utf8.txt");
-    const std::string small = TempPath("quillon-bench-pdf-small-" + tag + ".txt");
-    const std::string smallUtf8 = TempPath("quillon-bench-pdf-small-" + tag + "-utf8.txt");
-    const std::string tiny = TempPath("quillon-bench-pdf-tiny-" + tag + ".txt");
-    const std::string tinyUtf8 = TempPath("quillon-bench-pdf-tiny-" + tag + "-utf8.txt");
-    const std::string pdf = TempPath("quillon-bench-pdf-" + tag + ".pdf");
-    const std::string qrp = TempPath("quillon-bench-pdf-" + tag + ".qrp");
-    const std::string ps = TempPath("quillon-bench-pdf-" + tag + ".ps");
-    quillon::bench::WriteDosText(big, bigUtf8, lines);
-    quillon::bench::WriteDosText(small, smallUtf8, lines / 10);
-    quillon::bench::WriteDosText(tiny, tinyUtf8, 10);
+    const auto path = [&](const std::string& name) {
+        return TempPath("quillon-bench-pdf-" + tag + "-" + name);
+    };
+    const std::string pdf = path("out.pdf");
+    const std::string qrp = path("out.qrp");
+    const std::string ps = path("out.ps");
+    std::vector<std::string> files{pdf, qrp, ps};
+    const auto text = [&](int count) {
+        const std::string dos = path(std::to_string(count) + ".txt");
+        const std::string utf8 = path(std::to_string(count) + "-utf8.txt");
+        quillon::bench::WriteDosText(dos, utf8, count);
+        files.push_back(dos);
+        files.push_back(utf8);
+        return std::make_pair(dos, utf8);
+    };
+    const auto tiny = text(10);
+    const int counts[] = {lines / 10, lines, lines * 10};
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const int count : counts) texts.push_back(text(count));
+    const std::string& big = texts[1].first;
 
-    const Figures baseline = Best({cli, "print", tiny, "--pdf", pdf});
-    const Figures bigPdf = Best({cli, "print", big, "--pdf", pdf});
-    std::FILE* probe = std::fopen(pdf.c_str(), "rb");
-    long pdfBytes = 0;
-    if (probe != nullptr) {
-        std::fseek(probe, 0, SEEK_END);
-        pdfBytes = std::ftell(probe);
-        std::fclose(probe);
-    }
-    const Figures smallPdf = Best({cli, "print", small, "--pdf", pdf});
-    const Figures layout = Best({cli, "print", big, "--qrp", qrp});
-    const Figures paps =
-        Best({"paps", "--font=Courier New 10", "--paper=a4", "--top-margin=28",
-              "--bottom-margin=28", "--left-margin=28", "--right-margin=28", bigUtf8},
-             ps);
-
+    const Figures baseline = Best({cli, "print", tiny.first, "--pdf", pdf});
     std::printf("quillon-cli print, fastest of 3 runs each in a fresh process\n");
     Show("1 page to PDF (baseline):", baseline, 0);
-    Show((std::to_string(lines / 10) + " lines to PDF:").c_str(), smallPdf, baseline.peakKiB);
-    Show((std::to_string(lines) + " lines to PDF:").c_str(), bigPdf, baseline.peakKiB);
-    std::printf("%-34s %.1f MB\n", "  PDF size:", pdfBytes / 1048576.0);
-    if (smallPdf.wall > 0 && bigPdf.wall > 0) {
-        std::printf("%-34s %.2f us at %d lines, %.2f us at %d lines (CPU time less the baseline)\n",
-                    "  cost per line:", (smallPdf.cpu - baseline.cpu) / (lines / 10) * 1e6,
-                    lines / 10, (bigPdf.cpu - baseline.cpu) / lines * 1e6, lines);
+    long pdfBytes = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const Figures f = Best({cli, "print", texts[i].first, "--pdf", pdf});
+        Show((std::to_string(counts[i]) + " lines to PDF:").c_str(), f, baseline.peakKiB);
+        if (f.wall > 0) {
+            std::printf("%-34s %.2f us a line (CPU time less the baseline's)\n", "",
+                        (f.cpu - baseline.cpu) / counts[i] * 1e6);
+        }
+        if (i == 1) pdfBytes = FileBytes(pdf);
     }
-    Show((std::to_string(lines) + " lines laid out (--qrp):").c_str(), layout, baseline.peakKiB);
+    std::printf("%-34s %.1f MB\n", (std::to_string(lines) + " lines, PDF size:").c_str(),
+                pdfBytes / 1048576.0);
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        Show((std::to_string(counts[i]) + " lines laid out (--qrp):").c_str(),
+             Best({cli, "print", texts[i].first, "--qrp", qrp}), baseline.peakKiB);
+    }
+    const Figures paps =
+        Best({"paps", "--font=Courier New 10", "--paper=a4", "--top-margin=28",
+              "--bottom-margin=28", "--left-margin=28", "--right-margin=28", texts[1].second},
+             ps);
     Show("paps, same text -> PostScript:", paps, 0);
 
     const char* queue = "PDF";
@@ -141,8 +157,6 @@ int main(int argc, char** argv) {
         std::printf("%-34s did not run: no CUPS queue \"%s\" (run under scripts/with-cups)\n",
                     "Print -> job submitted:", queue);
     }
-    for (const std::string& path : {big, bigUtf8, small, smallUtf8, tiny, tinyUtf8, pdf, qrp, ps}) {
-        std::remove(path.c_str());
-    }
+    for (const std::string& file : files) std::remove(file.c_str());
     return 0;
 }

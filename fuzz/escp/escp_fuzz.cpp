@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/escp/escp_filter.h"
@@ -43,7 +44,7 @@ void ReadThroughPipe(const std::uint8_t* data, std::size_t size, bool lineDrawin
         if (at < previous || at > static_cast<std::int32_t>(text.lines.size())) std::abort();
         previous = at;
     }
-    for (const std::string& line : text.lines) {
+    for (const std::string_view line : text.lines) {
         for (const char c : line) {
             const auto b = static_cast<std::uint8_t>(c);
             if (b < 32) std::abort();

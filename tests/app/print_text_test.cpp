@@ -9,12 +9,14 @@
 #include "app/printtext/print_text.h"
 #include "report/program_report.h"
 #include "tests/report/report_test_support.h"
+#include "tests/support/line_store_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillon {
 namespace {
 
 using namespace std::string_literals;
+using testing::Strings;
 using testing::TempDir;
 
 PrintText Read(const std::string& bytes, bool lineDrawing = false) {
@@ -31,8 +33,8 @@ TEST(ReadPrintText, RemovesPrinterCommandsAndExpandsTabs) {
         "12345678\tx\x07\r\n"                                 // a full tab, a bell
         "\x1BK\x03\x00\n\x1A\r" "after image\r\n"s);          // image bytes are not line ends
     // clang-format on
-    EXPECT_EQ(text.lines, (std::vector<std::string>{"\xCF\xF0\xEE\xE1\xE0", "a       b",
-                                                    "12345678        x", "after image"}));
+    EXPECT_EQ(Strings(text.lines), (std::vector<std::string>{"\xCF\xF0\xEE\xE1\xE0", "a       b",
+                                                             "12345678        x", "after image"}));
     EXPECT_TRUE(text.formFeeds.empty());
 }
 
@@ -41,13 +43,13 @@ TEST(ReadPrintText, KeepsTheReadingRules) {
     const PrintText text = Read(
         "a\rb\r\nc\x1A"
         "dropped\r\ne\r\n\x1Anever");
-    EXPECT_EQ(text.lines, (std::vector<std::string>{"ab", "c", "e"}));
+    EXPECT_EQ(Strings(text.lines), (std::vector<std::string>{"ab", "c", "e"}));
 }
 
 TEST(ReadPrintText, LineDrawingKeepsTheDosBytesForTheDosCodePage) {
     const std::string frame = "\xDA\xC4\xCF\xD3\x80\xC5";  // corners, lines, a letter, a cross
-    EXPECT_EQ(Read(frame).lines, std::vector<std::string>{"+-+|\xC0\xC5"});
-    EXPECT_EQ(Read(frame, true).lines, std::vector<std::string>{frame});
+    EXPECT_EQ(Strings(Read(frame).lines), std::vector<std::string>{"+-+|\xC0\xC5"});
+    EXPECT_EQ(Strings(Read(frame, true).lines), std::vector<std::string>{frame});
 }
 
 TEST(ReadPrintText, FormFeedsStandBetweenLines) {
@@ -67,18 +69,30 @@ TEST(ReadPrintText, FormFeedsStandBetweenLines) {
     };
     for (const Case& c : cases) {
         const PrintText text = Read(c.stream);
-        EXPECT_EQ(text.lines, c.lines) << c.stream;
+        EXPECT_EQ(Strings(text.lines), c.lines) << c.stream;
         EXPECT_EQ(text.formFeeds, c.formFeeds) << c.stream;
     }
 }
 
-// The pages of the program's report for a stream: each page's printed lines, in order.
+// The pages of the program's report for a stream: each page's printed lines, in order. They
+// must be the same when the lines are read as a long text is, into a store that has moved to
+// its file.
 std::vector<std::vector<std::string>> Pages(const std::string& stream) {
-    PrintText text = Read(stream);
-    ProgramReport program;
-    program.Memo().SetLines(std::move(text.lines));
-    program.Memo().SetFormFeeds(std::move(text.formFeeds));
-    return testing::PageStrings(testing::Generate(program.Report()));
+    TempDir dir;
+    testing::WriteFile(dir.File("in.prn"), stream);
+    const auto pagesWith = [&](std::size_t memoryLimit) {
+        PrintText text;
+        text.lines = LineStore(memoryLimit);
+        posix::File input = posix::File::OpenForReading(dir.File("in.prn"));
+        ReadPrintText(input, {}, text);
+        ProgramReport program;
+        program.Memo().SetLines(std::move(text.lines));
+        program.Memo().SetFormFeeds(std::move(text.formFeeds));
+        return testing::PageStrings(testing::Generate(program.Report()));
+    };
+    const auto pages = pagesWith(LineStore::kDefaultMemoryLimit);
+    EXPECT_EQ(pagesWith(0), pages) << "from the file";
+    return pages;
 }
 
 std::string Lines(int from, int to) {

@@ -11,6 +11,7 @@
 #include "report/qr_label.h"
 #include "report/rozer_ededid.h"
 #include "tests/report/report_test_support.h"
+#include "tests/support/line_store_lines.h"
 
 namespace quillon {
 namespace {
@@ -20,6 +21,7 @@ using testing::MemoReport;
 using testing::NumberedLines;
 using testing::PageStrings;
 using testing::PageTexts;
+using testing::Strings;
 
 int Pixels(int characters) {
     return 8 * characters + 1;
@@ -80,16 +82,17 @@ TEST(LabelLayout, BreaksAtWordsWhenAutoSizeIsOff) {
         r.memo->SetWidth(c.width);
         r.memo->SetLines(c.lines);
         r.memo->LayOutLines();
-        EXPECT_EQ(r.memo->LaidOutLines(), c.expected);
+        EXPECT_EQ(Strings(r.memo->LaidOutLines()), c.expected);
         EXPECT_EQ(r.memo->Width(), c.width) << "without AutoSize the width stays";
     }
 }
 
 TEST(LabelLayout, AutoSizeKeepsEveryLineWholeAndTakesTheWidestWidth) {
     MemoReport r;
-    r.memo->SetLines({"one two three", std::string(200, 'w'), "a\rb"});
+    const std::vector<std::string> lines{"one two three", std::string(200, 'w'), "a\rb"};
+    r.memo->SetLines(lines);
     r.memo->LayOutLines();
-    EXPECT_EQ(r.memo->LaidOutLines(), r.memo->Lines()) << "AutoSize splits nothing";
+    EXPECT_EQ(Strings(r.memo->LaidOutLines()), lines) << "AutoSize splits nothing";
     EXPECT_EQ(r.memo->Width(), Pixels(200));
     EXPECT_GT(r.memo->Width(), r.band->Width());
     EXPECT_EQ(r.memo->Left(), 0);
@@ -100,7 +103,7 @@ TEST(LabelLayout, CaptionBreaksAtCarriageReturnsAndSizesTheLabel) {
     TQRLabel& label = r.band->Insert(std::make_unique<TQRLabel>(r.report.get()));
     label.SetHeight(5);
     label.SetCaption("a\rb\nc");
-    EXPECT_EQ(label.LaidOutLines(), (std::vector<std::string>{"a", "bc"}));
+    EXPECT_EQ(Strings(label.LaidOutLines()), (std::vector<std::string>{"a", "bc"}));
     EXPECT_EQ(label.Height(), 16) << "at least the text height of \"A\" plus 1";
     EXPECT_EQ(label.Width(), Pixels(2));
 }
@@ -146,7 +149,7 @@ TEST(LabelLayout, KeptLayoutFollowsChangesOfLinesFontAndZoom) {
 
     r.memo->SetLines({"x"});
     r.memo->LayOutLines();
-    EXPECT_EQ(r.memo->LaidOutLines(), std::vector<std::string>{"x"});
+    EXPECT_EQ(Strings(r.memo->LaidOutLines()), std::vector<std::string>{"x"});
 }
 
 TEST(LabelLayout, StoredFontSizeAppliesAfterLoadingOnlyWhenItDiffers) {
@@ -227,7 +230,7 @@ TEST(LabelPrinting, AMemoOfManyPagesMeasuresEachLineOnce) {
         MemoReport r;
         r.memo->SetLines(NumberedLines(lines, std::string(40, 'x')));
         std::size_t text = 0;
-        for (const std::string& line : r.memo->Lines()) text += line.size();
+        for (const std::string_view line : r.memo->Lines()) text += line.size();
         measurer.characters = 0;
         Generate(*r.report);
         counts.push_back(measurer.characters);

@@ -6,9 +6,11 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/rounding.h"
+#include "platform/files/line_store.h"
 #include "report/program_report.h"
 #include "tests/report/report_test_support.h"
 
@@ -140,6 +142,47 @@ TEST(ProgramReport, LinesWiderThanThePagePrintWhole) {
     EXPECT_EQ(pages[0][2].text, "tail");
     EXPECT_EQ(pages[0][2].y, DeviceY(100 + 3 * kLineHeight));
     EXPECT_EQ(program.Memo().Width(), 150 * 8 + 1) << "the memo is as wide as its widest line";
+}
+
+// The lines of a long text leave memory for a file; the pages must not show it. Small memory
+// limits stand in for long texts; without AutoSize the laid-out lines go to a file as well.
+TEST(ProgramReport, LinesOnFilePrintAsFromMemory) {
+    std::vector<std::string> lines = NumberedLines(300);
+    std::string wide;
+    for (int i = 0; i < 30; ++i) wide += "word ";  // 150 characters, wider than the band
+    for (std::size_t i = 0; i < lines.size(); i += 37) lines[i] = wide + lines[i];
+
+    const auto run = [&](bool autoSize, std::size_t memoryLimit, bool& onFile) {
+        ProgramReport program;
+        program.Memo().SetAutoSize(autoSize);
+        LineStore store(memoryLimit);
+        for (const std::string& line : lines) store.Append(line);
+        program.Memo().SetLines(std::move(store));
+        program.Memo().SetFormFeeds({150});
+        auto pages = testing::PageStrings(Generate(program.Report()));
+        onFile = !program.Memo().LaidOutLines().InMemory();
+        return std::make_pair(std::move(pages), program.LargestFittingFontSize(10));
+    };
+    for (const bool autoSize : {true, false}) {
+        bool onFile = true;
+        const auto fromMemory = run(autoSize, LineStore::kDefaultMemoryLimit, onFile);
+        EXPECT_FALSE(onFile);
+        if (autoSize) {
+            std::vector<std::string> printed;
+            for (const auto& page : fromMemory.first) {
+                printed.insert(printed.end(), page.begin(), page.end());
+            }
+            EXPECT_EQ(printed, lines);
+        }
+        for (const std::size_t limit : {std::size_t{0}, std::size_t{500}}) {
+            SCOPED_TRACE(std::string(autoSize ? "AutoSize" : "word wrap") + ", memory limit " +
+                         std::to_string(limit));
+            const auto fromFile = run(autoSize, limit, onFile);
+            EXPECT_TRUE(onFile);
+            EXPECT_EQ(fromFile.first, fromMemory.first);
+            EXPECT_EQ(fromFile.second, fromMemory.second) << "--fit measures every line";
+        }
+    }
 }
 
 }  // namespace
