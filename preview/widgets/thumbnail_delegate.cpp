@@ -1,6 +1,7 @@
 #include "preview/widgets/thumbnail_delegate.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <cstdlib>
 #include <exception>
@@ -65,8 +66,16 @@ const QPixmap* TQRThumbnailDelegate::Sheet(int row, const QSize& size, qreal pix
     sheet.fill(Qt::transparent);
     QPainter painter(&sheet);
     QtCanvas canvas(painter, QtCanvas::CapsOf(sheet));
-    DrawPagePicture(picture.get(), canvas, Rect{left_, top_, size.width() - 30, size.height() - 10},
-                    true);
+    const Rect page{left_, top_, size.width() - 30, size.height() - 10};
+    DrawPagePicture(picture.get(), canvas, page, true);
+    // Text wider than the paper would spill over the sheet's edge; the paper keeps nothing
+    // beyond it, so neither does the sheet.
+    painter.setClipping(false);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    const QRegion beyond = QRegion(QRect(QPoint(0, 0), size)) -
+                           QRegion(QRect(QPoint(page.left, page.top),
+                                         QPoint(page.right - 1, page.bottom - 1)));
+    for (const QRect& part : beyond) painter.fillRect(part, Qt::transparent);
     return &sheet;
 }
 

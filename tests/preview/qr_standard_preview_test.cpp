@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -763,6 +764,32 @@ TEST_F(StandardPreviewTest, ThumbnailsOfARunInProgressAreReadOnce) {
     const int inView = grid.viewport()->height() / grid.rowHeight(0) + 1;
     // The page on show, and each thumbnail in view.
     EXPECT_LE(printer.PageList().PagesRead(), static_cast<std::uint64_t>(inView + 1));
+}
+
+// Drawing wider than the paper shows on a thumbnail no more than on paper.
+TEST_F(StandardPreviewTest, AThumbnailKeepsToItsSheet) {
+    printer.BeginDocument();
+    printer.NewPage();
+    Canvas& canvas = printer.PageCanvas();
+    canvas.SetBrush(Brush{kBlack, BrushStyle::bsSolid});
+    canvas.FillRect(Rect{printer.ToDeviceX(100), printer.ToDeviceY(100), printer.ToDeviceX(6000),
+                         printer.ToDeviceY(1500)});
+    printer.EndDocument();
+    TQRStandardPreview& w = Open(printer);
+    w.QRPreviewPageAvailable(1);
+    ProcessEvents();
+    QTableWidget& grid = *w.ThumbGrid();
+    ASSERT_EQ(grid.rowCount(), 1);
+    const QImage shot = grid.viewport()->grab().toImage();
+    const int column = grid.columnWidth(0);
+    const auto blackRows = [&](int x) {
+        int rows = 0;
+        for (int y = 0; y < std::min(shot.height(), grid.rowHeight(0)); ++y)
+            rows += shot.pixelColor(x, y) == QColor(Qt::black) ? 1 : 0;
+        return rows;
+    };
+    EXPECT_GT(blackRows(column - 45), 20) << "the bar on the paper";
+    EXPECT_EQ(blackRows(column - 15), 0) << "beyond the sheet's edge";
 }
 
 TEST_F(StandardPreviewTest, ClosingTellsThePrinterAndDestroyingThePrinterClosesTheWindow) {
