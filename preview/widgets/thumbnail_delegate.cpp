@@ -72,9 +72,9 @@ const QPixmap* TQRThumbnailDelegate::Sheet(int row, const QSize& size, qreal pix
     // beyond it, so neither does the sheet.
     painter.setClipping(false);
     painter.setCompositionMode(QPainter::CompositionMode_Clear);
-    const QRegion beyond = QRegion(QRect(QPoint(0, 0), size)) -
-                           QRegion(QRect(QPoint(page.left, page.top),
-                                         QPoint(page.right - 1, page.bottom - 1)));
+    const QRegion beyond =
+        QRegion(QRect(QPoint(0, 0), size)) -
+        QRegion(QRect(QPoint(page.left, page.top), QPoint(page.right - 1, page.bottom - 1)));
     for (const QRect& part : beyond) painter.fillRect(part, Qt::transparent);
     return &sheet;
 }
