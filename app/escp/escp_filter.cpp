@@ -14,6 +14,7 @@ constexpr std::uint8_t kFormFeed = 12;
 constexpr std::uint8_t kReturn = 13;
 constexpr std::uint8_t kEndOfFile = 26;
 constexpr std::uint8_t kEsc = 27;
+constexpr std::uint8_t kDelete = 127;
 
 // How the bytes after an ESC command byte are laid out.
 enum class Shape : std::uint8_t {
@@ -179,7 +180,8 @@ std::size_t EscpFilter::Filter(std::uint8_t* data, std::size_t size) noexcept {
         switch (state_) {
             case State::kText: {
                 // Runs of text are the common case: copy them until the next control byte.
-                while (i < size && data[i] >= 32) data[out++] = data[i++];
+                // Delete is one too: it has no glyph in either code page, only a box.
+                while (i < size && data[i] >= 32 && data[i] != kDelete) data[out++] = data[i++];
                 if (i == size) break;
                 const std::uint8_t b = data[i++];
                 if (b == kEsc) {

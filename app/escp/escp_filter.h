@@ -10,7 +10,8 @@ namespace quillon {
 //
 // Removed: every ESC command with its parameter bytes, the bit-image, raster and user-defined
 // character data that follows some of them (its length follows from their parameters), and
-// the single control bytes that mean nothing in printed text (0-31 other than those below).
+// the single control bytes that mean nothing in printed text (0-31 other than those below, and
+// delete, 127).
 // Kept: text bytes (32-255) and the bytes that shape the text: horizontal tab (9), line feed
 // (10), form feed (12), carriage return (13) and the end-of-file mark (26).
 //

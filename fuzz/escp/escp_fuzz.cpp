@@ -47,7 +47,7 @@ void ReadThroughPipe(const std::uint8_t* data, std::size_t size, bool lineDrawin
     for (const std::string_view line : text.lines) {
         for (const char c : line) {
             const auto b = static_cast<std::uint8_t>(c);
-            if (b < 32) std::abort();
+            if (b < 32 || b == 127) std::abort();
         }
     }
 }
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string whole = FilterInPieces(data, size, size == 0 ? 1 : size);
     for (const char c : whole) {
         const auto b = static_cast<std::uint8_t>(c);
-        if (b < 32 && b != 9 && b != 10 && b != 12 && b != 13 && b != 26) std::abort();
+        if (b == 127 || (b < 32 && b != 9 && b != 10 && b != 12 && b != 13 && b != 26)) std::abort();
     }
     const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 13;
     if (FilterInPieces(data, size, piece) != whole) std::abort();

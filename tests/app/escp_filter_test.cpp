@@ -79,6 +79,7 @@ TEST(EscpFilter, RemovesCommandsWithTheirParameters) {
                                         "\x01\x01\x01" + ImageData(3) + "x",
          "x"},
         {"meaningless control bytes", "a\x07\x08\x0B\x0E\x11\x13\x14\x18\x00\x1F" "b"s, "ab"},
+        {"delete, the control byte above the text", "a\x7F" "b\x1B\x7F" "c", "abc"},
         {"unknown command letter takes the letter", "\x1B\x7Cx\x1B" "zy", "xy"},
         {"ESC before a control byte drops only the ESC", "a\x1B\r\nb\x1B\x1B@c", "a\r\nbc"},
         {"a command cut off at the end", "x\x1BK\x10\x00\x01\x02"s, "x"},
