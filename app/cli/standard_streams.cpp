@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "platform/files/in_out_error.h"
 #include "platform/files/temporary_file.h"
 
 namespace quillon::cli {
@@ -20,14 +19,10 @@ void Copy(posix::File& from, posix::File& to) {
         to.WriteAll(buffer.get(), n);
 }
 
-// An unnamed file of the temporary folder whose errors name standard input or output ("-").
+// An unnamed file of the temporary folder. Its errors name the folder ("<folder>/<prefix>"):
+// the fault is there (a missing folder, a full disk), not in standard input or output.
 posix::File UnnamedSpool(std::string_view prefix) {
-    try {
-        posix::File spool = CreateUnnamedFile(TemporaryDirectory(), prefix);
-        return posix::File(spool.Release(), "-");
-    } catch (const EInOutError& error) {
-        throw EInOutError(error.Code(), "-", error.SystemError());
-    }
+    return CreateUnnamedFile(TemporaryDirectory(), prefix);
 }
 
 std::string DescriptorPath(const posix::File& file) {

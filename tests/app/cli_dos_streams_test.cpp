@@ -71,6 +71,24 @@ TEST(QuillonCliDosStreams, SavesAndRendersReportsThroughStandardStreams) {
     EXPECT_EQ(PdfPages(dir.File("out.pdf")), "2\n");
     EXPECT_EQ(Shell(dir, "echo nothing | $Q render - --pdf " + dir.File("bad.pdf")).status, 1);
     EXPECT_FALSE(testing::FileExists(dir.File("bad.pdf")));
+
+    // A stream that cannot be stored names the temporary folder at fault, not "-".
+    const std::string none = dir.File("none");
+    const struct {
+        std::string pipeline;
+        std::string message;
+    } unstored[] = {
+        {"echo x | TMPDIR=" + none + " $Q render - --pdf " + dir.File("t.pdf"),
+         "quillon-cli: " + none + "/quillon-stdin-: Invalid filename.\n"},
+        {"echo x | TMPDIR=" + none + " $Q print - --pdf -",
+         "quillon-cli: " + none + "/quillon-stdout-: Invalid filename.\n"},
+    };
+    for (const auto& c : unstored) {
+        const ShellRun failed = Shell(dir, c.pipeline);
+        EXPECT_EQ(failed.status, 1) << c.pipeline;
+        EXPECT_EQ(failed.err, c.message) << c.pipeline;
+        EXPECT_EQ(failed.out, "") << c.pipeline;
+    }
 }
 
 TEST(QuillonCliDosStreams, ConvertsBetweenStandardStreamsToEitherCodePage) {
