@@ -53,8 +53,12 @@ ConvertRequest ParseConvert(const std::vector<std::string>& args) {
             }
         } else if (a == "-d") {
             request.folder = value();
+            if (request.folder.empty()) throw UsageError("convert", "-d needs a folder name");
         } else if (a.size() > 1 && a[0] == '-') {
             throw UsageError("convert", "unknown option \"" + a + "\"");
+        } else if (a.empty()) {
+            // The failure of an empty name would be reported under the other file's.
+            throw UsageError("convert", "a file name is empty");
         } else {
             request.files.push_back(a);
         }

@@ -103,6 +103,9 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
         throw UsageError(
             command, generating ? "choose --qrp, --pdf or --printer" : "choose --pdf or --printer");
     }
+    if (job.input.empty() || (job.output != PrintOutput::kPrinter && job.target.empty())) {
+        throw UsageError(command, "a file name is empty");
+    }
     // A report file always holds every page; a range would be dropped without a word.
     if (job.output == PrintOutput::kReportFile && job.firstPage > 0) {
         throw UsageError(command, "--pages is for --pdf and --printer, not --qrp");

@@ -56,7 +56,9 @@ TEST(QuillonCli, ExplainsItsUsage) {
     EXPECT_EQ(run.output.rfind("quillon-cli ", 0), 0u) << run.output;
     for (const char* wrong : {"convert only-one", "frobnicate", "convert --to latin1 a b",
                               "print", "render x.qrp", "print x --size big --pdf y",
-                              "print x --pages 1-2 --qrp y"}) {
+                              "print x --pages 1-2 --qrp y", "convert x ''", "convert '' y",
+                              "convert -d '' x", "print '' --pdf y", "print x --pdf ''",
+                              "render x.qrp --pdf ''"}) {
         run = RunCli(wrong);
         EXPECT_EQ(run.status, 2) << wrong;
         EXPECT_EQ(run.output.rfind("quillon-cli: ", 0), 0u) << wrong << ": " << run.output;
