@@ -40,8 +40,10 @@ public:
             const std::uint8_t b = data[i];
             if (b == kFormFeed) {
                 if (!current_.empty()) Emit();
+                AppendHeldEmptyLines();
                 text_.formFeeds.push_back(static_cast<std::int32_t>(text_.lines.size()));
                 formFeedInLine_ = true;
+                textSinceFormFeed_ = false;
             } else if (b == kTab) {
                 current_.append(kTabWidth - current_.size() % kTabWidth, ' ');
             } else {
@@ -58,14 +60,29 @@ public:
 
 private:
     void Emit() {
+        // Empty lines that open a page wait for text or the next form feed: at the end of the
+        // stream (a reset and line ends after the last form feed) they would make only an
+        // empty page.
+        if (current_.empty() && !text_.formFeeds.empty() && !textSinceFormFeed_) {
+            ++heldEmptyLines_;
+            return;
+        }
+        AppendHeldEmptyLines();
+        textSinceFormFeed_ = true;
         text_.lines.Append(current_);
         current_.clear();
+    }
+
+    void AppendHeldEmptyLines() {
+        for (; heldEmptyLines_ > 0; --heldEmptyLines_) text_.lines.Append({});
     }
 
     const ByteTable& table_;
     PrintText& text_;
     std::string current_;
     bool formFeedInLine_ = false;
+    bool textSinceFormFeed_ = false;
+    std::size_t heldEmptyLines_ = 0;
 };
 
 }  // namespace

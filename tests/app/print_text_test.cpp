@@ -66,6 +66,10 @@ TEST(ReadPrintText, FormFeedsStandBetweenLines) {
         {"\r\n\f", {""}, {1}},
         {"a\f\fb", {"a", "b"}, {1, 1}},
         {"a\tb\fc\td", {"a       b", "c       d"}, {1}},
+        // Empty lines after the last form feed would only make an empty page.
+        {"a\f\r\n\r\n\x1B@\r\n", {"a"}, {1}},
+        {"a\f\r\n\r\nb\r\n\r\n", {"a", "", "b", ""}, {1}},
+        {"\r\n\r\n", {"", ""}, {}},
     };
     for (const Case& c : cases) {
         const PrintText text = Read(c.stream);
@@ -125,6 +129,8 @@ TEST(FormFeedPages, EndThePageWithoutEmptyPagesAtTheEdges) {
         {"two at the start", "\f\fA", {{}, {"A"}}},
         {"two at the end", "A\f\f", {{"A"}, {}}},
         {"three at the end", "A\f\f\f", {{"A"}, {}, {}}},
+        {"at the end, then empty lines and a reset", "A\r\n\f\r\n\r\n\x1B@\r\n", {{"A"}}},
+        {"empty lines between two make a page", "A\f\r\n\r\n\fB", {{"A"}, {}, {"B"}}},
         {"only form feeds", "\f\f", {{}}},
         {"empty text", "", {{}}},
         {"after a page that is exactly full", Lines(1, 68) + "\fB", {LineNames(1, 68), {"B"}}},
