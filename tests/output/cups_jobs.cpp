@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 namespace quillon::testing {
 
@@ -17,6 +19,38 @@ namespace {
 std::filesystem::path OutputFolder() {
     const passwd* user = getpwuid(getuid());
     return std::filesystem::path(user != nullptr ? user->pw_dir : "/root") / "PDF";
+}
+
+// The PDFs cups-pdf wrote for this process's jobs, removed when it ends: they are read while
+// the test runs, and a test run must not fill the user's PDF folder.
+class PrintedPdfs {
+public:
+    ~PrintedPdfs() {
+        std::error_code ignored;
+        for (const std::string& pdf : pdfs_) std::filesystem::remove(pdf, ignored);
+    }
+    const std::string& Add(const std::string& pdf) {
+        if (std::find(pdfs_.begin(), pdfs_.end(), pdf) == pdfs_.end()) pdfs_.push_back(pdf);
+        return pdf;
+    }
+
+private:
+    std::vector<std::string> pdfs_;
+};
+
+const std::string& RemovedAtExit(const std::string& pdf) {
+    static PrintedPdfs pdfs;
+    return pdfs.Add(pdf);
+}
+
+// The scheduler's cache folder (CacheDir of its cups-files.conf).
+std::filesystem::path SchedulerCacheFolder() {
+    std::ifstream conf("/etc/cups/cups-files.conf");
+    std::string line;
+    while (std::getline(conf, line)) {
+        if (line.rfind("CacheDir ", 0) == 0) return line.substr(9);
+    }
+    return "/var/cache/cups";
 }
 
 }  // namespace
@@ -79,7 +113,7 @@ std::string WaitForPdf(const std::string& title) {
             for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
                 const std::string name = entry.path().filename().string();
                 if (name.rfind(title, 0) == 0 && entry.path().extension() == ".pdf") {
-                    return entry.path().string();
+                    return RemovedAtExit(entry.path().string());
                 }
             }
         }
@@ -106,7 +140,7 @@ std::string WaitForLastPdfOf(const std::string& queue) {
             for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
                 const std::string name = entry.path().filename().string();
                 if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-                    return entry.path().string();
+                    return RemovedAtExit(entry.path().string());
                 }
             }
         }
@@ -137,6 +171,20 @@ bool AddQueue(const std::string& name) {
 
 void RemoveQueue(const std::string& name) {
     Command("lpadmin -x '" + name + "' >/dev/null 2>&1");
+    // The scheduler leaves the strings file of a deleted queue in its cache; the queue was the
+    // test's, and so is the file.
+    if (!QueueExists(name)) {
+        std::error_code ignored;
+        std::filesystem::remove(SchedulerStringsFile(name), ignored);
+    }
+}
+
+bool QueueExists(const std::string& name) {
+    return Command("lpstat -p '" + name + "' >/dev/null 2>&1; echo $?") == "0\n";
+}
+
+std::string SchedulerStringsFile(const std::string& queue) {
+    return (SchedulerCacheFolder() / (queue + ".strings")).string();
 }
 
 }  // namespace quillon::testing

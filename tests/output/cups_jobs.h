@@ -23,7 +23,7 @@ std::optional<int> JobWithTitle(const std::string& title, const std::string& que
 std::string JobAttribute(int job, const std::string& name);
 
 // The PDF that cups-pdf wrote for the job with this title, once the job is done; empty when
-// none appears within a minute.
+// none appears within a minute. The PDFs these two find are removed when the process ends.
 std::string WaitForPdf(const std::string& title);
 
 // The PDF of the last job that `queue` completed, once it has no active job left; empty when
@@ -36,6 +36,10 @@ std::string MissingPdfQueue();
 
 // Adds a cups-pdf queue of this name (removed by RemoveQueue); false when lpadmin fails.
 bool AddQueue(const std::string& name);
+// Deletes the queue and what the scheduler keeps of it afterwards (its strings file).
 void RemoveQueue(const std::string& name);
+bool QueueExists(const std::string& name);
+// The file the scheduler caches a queue's strings in.
+std::string SchedulerStringsFile(const std::string& queue);
 
 }  // namespace quillon::testing

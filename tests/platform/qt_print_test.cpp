@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <QPrinterInfo>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "platform/qt/qt_printer.h"
 #include "tests/output/cups_jobs.h"
@@ -22,18 +18,11 @@
 namespace quillon {
 namespace {
 
-const char* const kQueue = "PDF";
+const char* const kQueue = testing::kPdfQueue;
 
-std::string Command(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
+using testing::Command;
+using testing::UniqueTitle;
+using testing::WaitForPdf;
 
 bool JobExists(const std::string& title, int which) {
     cups_job_t* jobs = nullptr;
@@ -42,36 +31,6 @@ bool JobExists(const std::string& title, int which) {
     for (int i = 0; i < count; ++i) found = found || title == jobs[i].title;
     cupsFreeJobs(count, jobs);
     return found;
-}
-
-std::filesystem::path OutputFolder() {
-    const passwd* user = getpwuid(getuid());
-    return std::filesystem::path(user != nullptr ? user->pw_dir : "/root") / "PDF";
-}
-
-// The PDF that cups-pdf wrote for the job with this title, once the job is done; empty when
-// none appears within a minute.
-std::string WaitForPdf(const std::string& title) {
-    using namespace std::chrono_literals;
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (!JobExists(title, CUPS_WHICHJOBS_ACTIVE) &&
-            std::filesystem::is_directory(OutputFolder())) {
-            for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
-                const std::string name = entry.path().filename().string();
-                if (name.rfind(title, 0) == 0 && entry.path().extension() == ".pdf") {
-                    return entry.path().string();
-                }
-            }
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return {};
-}
-
-std::string UniqueTitle(const std::string& what) {
-    static int counter = 0;
-    return "quillon-" + what + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
 }
 
 class QtPrintTest : public ::testing::Test {
@@ -109,7 +68,7 @@ TEST_F(QtPrintTest, PrintsLatinAndCyrillicTextOnItsPages) {
     EXPECT_FALSE(printer().Printing());
 
     const std::string pdf = WaitForPdf(title);
-    ASSERT_FALSE(pdf.empty()) << "no PDF for job " << title << " in " << OutputFolder();
+    ASSERT_FALSE(pdf.empty()) << "no PDF for job " << title;
     const std::string text = Command("pdftotext -layout -enc UTF-8 '" + pdf + "' -");
     EXPECT_NE(text.find("Quillon prints: Hello, world"), std::string::npos) << text;
     EXPECT_NE(text.find("Здравей, свят"), std::string::npos) << text;
