@@ -48,14 +48,22 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
                 throw UsageError(command, std::string(option) + " needs a value");
             return args[++i];
         };
+        // One run makes one document; a second destination would be dropped without a word.
+        const auto choose = [&](PrintOutput output) {
+            if (job.output != PrintOutput::kNone) {
+                throw UsageError(command, generating ? "give one of --qrp, --pdf and --printer"
+                                                     : "give one of --pdf and --printer");
+            }
+            job.output = output;
+        };
         if (a == "--qrp" && generating) {
-            job.output = PrintOutput::kReportFile;
+            choose(PrintOutput::kReportFile);
             job.target = value("--qrp");
         } else if (a == "--pdf") {
-            job.output = PrintOutput::kPdf;
+            choose(PrintOutput::kPdf);
             job.target = value("--pdf");
         } else if (a == "--printer") {
-            job.output = PrintOutput::kPrinter;
+            choose(PrintOutput::kPrinter);
             job.target.clear();
             // The name is optional: the next argument is one unless it is another option.
             if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
@@ -84,7 +92,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
             const std::string& color = value("--color");
             job.fontColor = ParseColorText(color);
             if (!job.fontColor) {
-                throw UsageError(command, "--color takes RRGGBB, six hexadecimal digits: \"" + color + "\"");
+                throw UsageError(command,
+                                 "--color takes RRGGBB, six hexadecimal digits: \"" + color + "\"");
             }
         } else if (a == "--fit" && generating) {
             job.fit = true;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "tests/app/cli_runner.h"
@@ -54,11 +54,11 @@ TEST(QuillonCli, ExplainsItsUsage) {
     run = RunCli("--version");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output.rfind("quillon-cli ", 0), 0u) << run.output;
-    for (const char* wrong : {"convert only-one", "frobnicate", "convert --to latin1 a b",
-                              "print", "render x.qrp", "print x --size big --pdf y",
-                              "print x --pages 1-2 --qrp y", "convert x ''", "convert '' y",
-                              "convert -d '' x", "print '' --pdf y", "print x --pdf ''",
-                              "render x.qrp --pdf ''"}) {
+    for (const char* wrong :
+         {"convert only-one", "frobnicate", "convert --to latin1 a b", "print", "render x.qrp",
+          "print x --size big --pdf y", "print x --pages 1-2 --qrp y", "convert x ''",
+          "convert '' y", "convert -d '' x", "print '' --pdf y", "print x --pdf ''",
+          "render x.qrp --pdf ''", "print x --qrp y --pdf z", "render x.qrp --pdf y --printer"}) {
         run = RunCli(wrong);
         EXPECT_EQ(run.status, 2) << wrong;
         EXPECT_EQ(run.output.rfind("quillon-cli: ", 0), 0u) << wrong << ": " << run.output;
@@ -129,7 +129,10 @@ TEST(QuillonCliPrint, PrintsEveryLineInOrderOnTheExpectedPages) {
 TEST(QuillonCliPrint, SavedReportsRenderTheSamePagesAndRanges) {
     TempDir dir;
     testing::WriteFile(dir.File("in.txt"), NumberedDosLines(100));
-    ASSERT_EQ(RunCli("print " + dir.File("in.txt") + " --landscape --compress --qrp " + dir.File("r.qrp")).status, 0);
+    ASSERT_EQ(
+        RunCli("print " + dir.File("in.txt") + " --landscape --compress --qrp " + dir.File("r.qrp"))
+            .status,
+        0);
     // Three pages of 46 lines; the count said is that of the pages written.
     CliRun run = RunCli("render " + dir.File("r.qrp") + " --pages 2-3 --pdf " + dir.File("r.pdf"));
     ASSERT_EQ(run.status, 0) << run.output;
@@ -184,7 +187,8 @@ TEST(QuillonCliPrint, DamagedReportsAndMissingFilesAreErrorsNotCrashes) {
         EXPECT_EQ(run.status, 1) << name << ": " << run.output;
         EXPECT_FALSE(testing::FileExists(dir.File("out.pdf"))) << name;
     }
-    const CliRun missing = RunCli("print " + dir.File("nothing.txt") + " --pdf " + dir.File("out.pdf"));
+    const CliRun missing =
+        RunCli("print " + dir.File("nothing.txt") + " --pdf " + dir.File("out.pdf"));
     EXPECT_EQ(missing.output, "quillon-cli: " + dir.File("nothing.txt") + ": File not found.\n");
 }
 
@@ -202,7 +206,8 @@ TEST(QuillonCliPrint, APdfIsTitledAfterItsInputReadablyWhateverTheNamesEncoding)
     };
     for (const auto& [name, title] : table) {
         testing::WriteFile(dir.File(name), NumberedDosLines(3));
-        ASSERT_EQ(RunCli("print '" + dir.File(name) + "' --pdf " + dir.File("out.pdf")).status, 0) << title;
+        ASSERT_EQ(RunCli("print '" + dir.File(name) + "' --pdf " + dir.File("out.pdf")).status, 0)
+            << title;
         EXPECT_EQ(testing::InspectPdf(dir.File("out.pdf")).title, title);
     }
 }
@@ -226,9 +231,12 @@ TEST(QuillonCliPrint, TitlesThePdfAsToldWhateverTheInput) {
     };
     for (const auto& [command, title] : table) {
         std::string line = command;
-        for (const auto& [name, path] : {std::pair<std::string, std::string>{"{out}", dir.File("out.pdf")},
-                                         {"{qrp}", dir.File("saved.qrp")}, {"{in}", dir.File("in.txt")}}) {
-            if (const auto at = line.find(name); at != std::string::npos) line.replace(at, name.size(), path);
+        for (const auto& [name, path] :
+             {std::pair<std::string, std::string>{"{out}", dir.File("out.pdf")},
+              {"{qrp}", dir.File("saved.qrp")},
+              {"{in}", dir.File("in.txt")}}) {
+            if (const auto at = line.find(name); at != std::string::npos)
+                line.replace(at, name.size(), path);
         }
         const CliRun run = RunCli(line);
         ASSERT_EQ(run.status, 0) << command << ": " << run.output;
@@ -240,13 +248,16 @@ TEST(QuillonCliPrint, TitlesThePdfAsToldWhateverTheInput) {
 TEST(QuillonCliPrint, StopsAtThePageLimit) {
     TempDir dir;
     testing::WriteFile(dir.File("in.txt"), NumberedDosLines(150));  // three pages
-    CliRun run = RunCli("print " + dir.File("in.txt") + " --max-pages 2 --pdf " + dir.File("out.pdf"));
+    CliRun run =
+        RunCli("print " + dir.File("in.txt") + " --max-pages 2 --pdf " + dir.File("out.pdf"));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("The report has more than 2 pages"), std::string::npos) << run.output;
     EXPECT_FALSE(testing::FileExists(dir.File("out.pdf")));
     run = RunCli("print " + dir.File("in.txt") + " --max-pages 3 --pdf " + dir.File("out.pdf"));
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(RunCli("print " + dir.File("in.txt") + " --max-pages 0 --pdf " + dir.File("x.pdf")).status, 2);
+    EXPECT_EQ(
+        RunCli("print " + dir.File("in.txt") + " --max-pages 0 --pdf " + dir.File("x.pdf")).status,
+        2);
 }
 
 }  // namespace
