@@ -106,7 +106,8 @@ std::vector<std::string> LayoutArguments(const JobOptions& options, int maxPages
                                           "--max-pages", std::to_string(maxPages)};
     if (options.landscape) arguments.emplace_back("--landscape");
     if (options.lineDrawing) arguments.emplace_back("--line-drawing");
-    if (options.fit) arguments.emplace_back("--fit");
+    // Off means off: the tool would otherwise fit a stream that selects condensed print.
+    arguments.emplace_back(options.fit ? "--fit" : "--no-fit");
     if (!title.empty()) arguments.insert(arguments.end(), {"--title", title});
     return arguments;
 }

@@ -163,7 +163,9 @@ std::string FileToCompare(const std::string& name, int fd) {
 void RefuseInputAsTarget(const PrintJob& job) {
     if (job.output == PrintOutput::kReportFile || job.output == PrintOutput::kPdf) {
         const std::string input = FileToCompare(job.input, 0);
-        ForFile(job.target, [&] { RefuseInputAsOutput(FileToCompare(job.target, 1), {&input, 1}); });
+        ForFile(job.target, [&] {
+            RefuseInputAsOutput(FileToCompare(job.target, 1), {&input, 1});
+        });
     }
 }
 
@@ -198,11 +200,12 @@ int RunPrint(const PrintJob& job) {
         report.PrinterSettings().PrinterIndex =
             ForFile("", [&] { return PrinterIndexOf(job.target); });
     }
+    const bool fit = job.fit.value_or(text.narrowPrint);
     program.Memo().SetLines(std::move(text.lines));
     program.Memo().SetFormFeeds(std::move(text.formFeeds));
     report.SetDocumentName(DocumentNameOf(job));
     report.SetInputFiles({FileToCompare(job.input, 0)});
-    if (job.fit) {
+    if (fit) {
         FontSpec fitted = report.Font();
         fitted.size = program.LargestFittingFontSize(fitted.size);
         report.SetFont(fitted);
@@ -211,7 +214,8 @@ int RunPrint(const PrintJob& job) {
         // Checked as each page starts, so an endless stream stops at the limit.
         report.OnStartPage = [&job](TCustomRozerEdedid& sender) {
             if (sender.PageNumber() > job.maxPages) {
-                throw EQRError("The report has more than " + std::to_string(job.maxPages) + " pages");
+                throw EQRError("The report has more than " + std::to_string(job.maxPages) +
+                               " pages");
             }
         };
     }

@@ -24,7 +24,9 @@ struct PrintJob {
     // The document's name: the PDF's title and the printer job's. Unset: the input file's
     // name (none for standard input).
     std::optional<std::string> title;
-    bool fit = false;
+    // A smaller font where the widest line needs it. Unset: when the stream selected
+    // condensed print (PrintText::narrowPrint), as the program's Print does.
+    std::optional<bool> fit;
     bool lineDrawing = false;
     bool compress = false;
     int firstPage = 0;  // 0: from the first page

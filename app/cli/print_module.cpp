@@ -97,6 +97,8 @@ PrintJob ParseJob(const std::string& command, const std::vector<std::string>& ar
             }
         } else if (a == "--fit" && generating) {
             job.fit = true;
+        } else if (a == "--no-fit" && generating) {
+            job.fit = false;
         } else if (a == "--line-drawing" && generating) {
             job.lineDrawing = true;
         } else if (a == "--max-pages" && generating) {

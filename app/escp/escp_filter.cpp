@@ -12,6 +12,7 @@ constexpr std::uint8_t kTab = 9;
 constexpr std::uint8_t kLineFeed = 10;
 constexpr std::uint8_t kFormFeed = 12;
 constexpr std::uint8_t kReturn = 13;
+constexpr std::uint8_t kShiftIn = 15;  // condensed print, alone or after ESC
 constexpr std::uint8_t kEndOfFile = 26;
 constexpr std::uint8_t kEsc = 27;
 constexpr std::uint8_t kDelete = 127;
@@ -87,6 +88,7 @@ std::uint32_t Word(std::uint8_t low, std::uint8_t high) {
 }  // namespace
 
 void EscpFilter::Begin(std::uint8_t command) noexcept {
+    if (command == kShiftIn || command == 'g') narrowPrint_ = true;
     command_ = command;
     have_ = 0;
     const Command c = kCommands[command];
@@ -157,8 +159,11 @@ void EscpFilter::ParametersDone() noexcept {
             }
             break;
         }
-        case Shape::kUnknown:
         case Shape::kFixed:
+            // ESC ! n: the print mode's bit 2 is condensed.
+            if (command_ == '!' && (p[0] & 0x04) != 0) narrowPrint_ = true;
+            break;
+        case Shape::kUnknown:
         case Shape::kStops:
             break;
     }
@@ -186,6 +191,8 @@ std::size_t EscpFilter::Filter(std::uint8_t* data, std::size_t size) noexcept {
                 const std::uint8_t b = data[i++];
                 if (b == kEsc) {
                     state_ = State::kCommand;
+                } else if (b == kShiftIn) {
+                    narrowPrint_ = true;
                 } else if (KeptControl(b)) {
                     data[out++] = b;
                 }

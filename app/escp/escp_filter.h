@@ -30,6 +30,11 @@ public:
     // Whether the bytes so far end inside a command.
     bool InCommand() const noexcept { return state_ != State::kText; }
 
+    // Whether the stream has selected condensed print (SI, ESC SI, ESC ! with its condensed
+    // bit) or 15 characters an inch (ESC g): the program made its lines wider than the paper
+    // takes at the usual 10.
+    bool NarrowPrint() const noexcept { return narrowPrint_; }
+
 private:
     enum class State : std::uint8_t {
         kText,
@@ -57,6 +62,7 @@ private:
     std::uint64_t rasterLeft_ = 0;  // decoded raster bytes still to come
     std::uint32_t runLeft_ = 0;     // literal bytes or repeat count of the current run
     std::uint32_t charsLeft_ = 0;   // user-defined characters still to come
+    bool narrowPrint_ = false;
 };
 
 }  // namespace quillon

@@ -377,6 +377,7 @@ void TMainForm::PrintButtonClick() {
     if (previewRunning_) return;
     TQRMemo& memo = QRMemo1();
     memo.ClearLines();
+    bool narrowPrint = false;
     {
         // Saved PDFs and print jobs are called after the input file, and the preview's Save
         // never replaces it.
@@ -394,6 +395,24 @@ void TMainForm::PrintButtonClick() {
         } fill{memo, text};
         posix::File input = posix::File::OpenForReading(inputFile_);
         ReadPrintText(input, {program_.LineDrawing()}, text);
+        narrowPrint = text.narrowPrint;
+    }
+
+    // A stream that selects condensed print has lines made to fit the paper in narrower
+    // characters: the font shrinks where they need it, for this run only.
+    struct FittedFont {
+        ~FittedFont() {
+            if (fitted) report.SetFont(chosen);
+        }
+        TRozerEdedid& report;
+        const FontSpec chosen;
+        bool fitted = false;
+    } fittedFont{Report1(), Report1().Font()};
+    if (narrowPrint) {
+        FontSpec fitted = fittedFont.chosen;
+        fitted.size = program_.LargestFittingFontSize(fitted.size);
+        Report1().SetFont(fitted);
+        fittedFont.fitted = true;
     }
 
     // While the preview is open the report belongs to it: its orientation and font stay as

@@ -99,6 +99,7 @@ void ReadPrintText(posix::File& input, const PrintTextOptions& options, PrintTex
             break;
         }
         scanner.Feed(buffer.get(), filter.Filter(buffer.get(), n), sink);
+        text.narrowPrint = filter.NarrowPrint();
     }
 }
 

@@ -26,6 +26,9 @@ struct PrintText {
     // Before which line each form feed stands, in order; a form feed after the last line
     // stands at lines.size(). Several form feeds in a row repeat the index.
     std::vector<std::int32_t> formFeeds;
+    // Whether the stream selected condensed or 15-cpi print (EscpFilter::NarrowPrint): its
+    // lines are meant to fit the paper only in narrower characters, so Print fits the font.
+    bool narrowPrint = false;
 };
 
 // Reads a DOS printer stream for printing, appending to `text` as it goes (after a failure,
@@ -38,7 +41,8 @@ struct PrintText {
 //   line whose text is all behind form feeds adds no empty line;
 // - a tab advances to the next multiple of 8 columns (counted from the start of the line, or
 //   from the last form feed);
-// - each byte is then normalised as `options` say.
+// - each byte is then normalised as `options` say;
+// - `narrowPrint` tells whether the stream selected narrower print.
 // Raises EInOutError when the input cannot be read.
 void ReadPrintText(posix::File& input, const PrintTextOptions& options, PrintText& text);
 

@@ -144,7 +144,7 @@ TEST(BackendJobOptions, BecomeTheToolsPrintCommand) {
     JobOptions options;
     EXPECT_EQ(LayoutArguments(options, 500, ""),
               (std::vector<std::string>{"quillon-cli", "print", "-", "--pdf", "-", "--font", "Courier New",
-                                        "--size", "10", "--max-pages", "500"}));
+                                        "--size", "10", "--max-pages", "500", "--no-fit"}));
     options.landscape = true;
     options.lineDrawing = true;
     options.fit = true;

@@ -62,6 +62,22 @@ TEST(QuillonCliDosStreams, PrintsTheAccountingReportFromStandardInputToStandardO
     }
 }
 
+// The report selects condensed print for its 134 columns: it is fitted to the paper unless
+// the command says otherwise, when its right-hand columns run past the paper's edge.
+TEST(QuillonCliDosStreams, AReportInCondensedPrintIsFittedUnlessToldOtherwise) {
+    for (const char* fit : {"", " --fit", " --no-fit"}) {
+        SCOPED_TRACE(fit);
+        TempDir dir;
+        const ShellRun run = Shell(dir, std::string("$Q print ") + testing::kAccountingReport +
+                                            fit + " --pdf " + dir.File("out.pdf"));
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string text =
+            testing::CommandOutput("pdftotext -layout -enc UTF-8 " + dir.File("out.pdf") + " -");
+        const bool whole = testing::PagesOfText(text) == testing::AccountingReportPages(false);
+        EXPECT_EQ(whole, std::string(fit) != " --no-fit");
+    }
+}
+
 TEST(QuillonCliDosStreams, SavesAndRendersReportsThroughStandardStreams) {
     TempDir dir;
     const ShellRun run = Shell(dir, std::string("$Q print ") + testing::kAccountingReport +
@@ -118,10 +134,10 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
     // and a file named twice.
     ::mkdir(dir.File("other").c_str(), 0777);
     WriteFile(dir.File("other/report0.txt"), std::string(1 << 20, '\xB0'));
-    const ShellRun run = Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
-                                        dir.File("old/missing.txt") + files + " " +
-                                        dir.File("old") + " " + dir.File("other/report0.txt") +
-                                        " " + dir.File("old/report1.txt"));
+    const ShellRun run =
+        Shell(dir, "$Q convert --to utf-8 -d " + dir.File("new") + " " +
+                       dir.File("old/missing.txt") + files + " " + dir.File("old") + " " +
+                       dir.File("other/report0.txt") + " " + dir.File("old/report1.txt"));
     EXPECT_EQ(run.status, 1);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(ReadFile(dir.File("new/" + names[static_cast<std::size_t>(i)])),
@@ -129,8 +145,8 @@ TEST(QuillonCliDosStreams, ConvertsAFolderOfFilesAndNamesEachFailure) {
     }
     EXPECT_EQ(run.err, "quillon-cli: " + dir.File("old/missing.txt") + ": File not found.\n" +
                            "quillon-cli: " + dir.File("old") + ": File access denied.\n" +
-                           "quillon-cli: " + dir.File("other/report0.txt") + ": Not converted: " +
-                           dir.File("new") + "/report0.txt is written from " +
+                           "quillon-cli: " + dir.File("other/report0.txt") +
+                           ": Not converted: " + dir.File("new") + "/report0.txt is written from " +
                            dir.File("old/report0.txt") + ".\n");
 }
 
@@ -175,9 +191,8 @@ TEST(QuillonCliDosStreams, PrintTakesOrientationFontSizeAndColourFromThePrograms
     std::string lines;
     for (int i = 0; i < 100; ++i) lines += "line\r\n";
     WriteFile(dir.File("in.txt"), lines);
-    const std::string print =
-        "$Q print " + dir.File("in.txt") + " --portrait --font 'Liberation Mono' --qrp " +
-        dir.File("a.qrp");
+    const std::string print = "$Q print " + dir.File("in.txt") +
+                              " --portrait --font 'Liberation Mono' --qrp " + dir.File("a.qrp");
     EXPECT_EQ(Shell(dir, print, cli).out, "3 pages\n");
     EXPECT_EQ(Shell(dir, print + " --size 10", cli).out, "2 pages\n");
 }

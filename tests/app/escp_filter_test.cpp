@@ -104,6 +104,65 @@ TEST(EscpFilter, TellsWhetherAStreamEndsInsideACommand) {
     EXPECT_FALSE(filter.InCommand());
 }
 
+TEST(EscpFilter, TellsWhetherAStreamSelectsNarrowerPrint) {
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::string stream;
+        bool narrow;
+    } cases[] = {
+        {"plain text", "Abc \x80\xA0\r\n", false},
+        {"condensed",
+         "a\x0F"
+         "b",
+         true},
+        {"condensed after ESC",
+         "a\x1B\x0F"
+         "b",
+         true},
+        {"15 characters an inch",
+         "\x1Bg"
+         "b",
+         true},
+        {"master select with condensed",
+         "\x1B!\x05"
+         "b",
+         true},
+        {"master select without it",
+         "\x1B!\x39"
+         "b",
+         false},
+        {"10 and 12 characters an inch, condensed cancelled",
+         "\x1BP\x1BM\x12"
+         "b",
+         false},
+        // The byte of condensed print as a command's parameter or image data is not a choice.
+        {"right margin of 15",
+         "\x1BQ\x0F"
+         "b",
+         false},
+        {"image data",
+         "\x1BK\x03\x00\x0F\x0F\x0F"
+         "b"s,
+         false},
+        {"line spacing of 15/180 inch",
+         "\x1B"
+         "3\x0F"
+         "b",
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t piece : {c.stream.size(), std::size_t{1}}) {
+            EscpFilter filter;
+            for (std::size_t at = 0; at < c.stream.size(); at += piece) {
+                std::string part = c.stream.substr(at, piece);
+                filter.Filter(reinterpret_cast<std::uint8_t*>(part.data()), part.size());
+            }
+            EXPECT_EQ(filter.NarrowPrint(), c.narrow) << c.what << ", pieces of " << piece;
+        }
+    }
+}
+
 TEST(EscpFilter, AWholeStreamOfImageDataIsPassedOver) {
     using namespace std::string_literals;
     // The longest 8-dot image: 65535 columns, all of them bytes a reader must not see.

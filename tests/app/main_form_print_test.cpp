@@ -203,6 +203,35 @@ TEST_F(MainFormPrintTest, TheFontDialogsColourPrintsOnThePagesAndInReportFiles) 
     EXPECT_TRUE(rig_.dialogs.errors.empty());
 }
 
+// A line of 136 columns is wider than a portrait page at 10 points. A stream that prints it in
+// condensed print gets a font that fits it, for that preview only; plain text keeps the size
+// the user chose.
+TEST_F(MainFormPrintTest, ALineInCondensedPrintIsFittedToThePaperForThatRunOnly) {
+    const std::string wide(136, 'x');
+    for (const bool condensed : {false, true}) {
+        SCOPED_TRACE(condensed ? "condensed" : "plain");
+        WriteFile(rig_.files.File("wide.prn"), (condensed ? "\x0F" : "") + wide + "\x12\r\n\f");
+        const auto form = rig_.MakeForm();
+        rig_.ChooseInput(*form, rig_.files.File("wide.prn"));
+        const double chosen = form->Report1().Font().size;
+        double printed = 0;
+        WhenShown(*form, [&](TQRStandardPreview& preview) {
+            printed = form->Report1().Font().size;
+            preview.close();
+        });
+        form->PrintButton->click();
+        EXPECT_TRUE(rig_.dialogs.errors.empty());
+        EXPECT_EQ(chosen, 10);
+        if (condensed) {
+            EXPECT_LT(printed, 7.5);
+            EXPECT_GT(printed, 5);
+        } else {
+            EXPECT_EQ(printed, chosen);
+        }
+        EXPECT_EQ(form->Report1().Font().size, chosen) << "the chosen size is back";
+    }
+}
+
 TEST_F(MainFormPrintTest, AFileOnTheCommandLineIsPrintedAtOnce) {
     WriteFile(rig_.files.File("notes.txt"), FramedText(3));
     const auto form = rig_.MakeForm();
@@ -237,12 +266,16 @@ struct OpenedPreview {
     bool operator==(const OpenedPreview&) const = default;
     friend void PrintTo(const OpenedPreview& p, std::ostream* out) {
         *out << p.size.width() << " x " << p.size.height() << ", state " << p.state.toInt() << ", "
-             << p.zoom.toStdString() << (p.thumbnails ? ", thumbnails" : "") << (p.search ? ", search" : "");
+             << p.zoom.toStdString() << (p.thumbnails ? ", thumbnails" : "")
+             << (p.search ? ", search" : "");
     }
 };
 
 OpenedPreview Opened(const TQRStandardPreview& preview) {
-    OpenedPreview opened{preview.size(), preview.windowState(), {}, preview.Tabs()->isVisible(),
+    OpenedPreview opened{preview.size(),
+                         preview.windowState(),
+                         {},
+                         preview.Tabs()->isVisible(),
                          preview.Button("FindButton")->isVisible()};
     for (const char* zoom : {"ZoomFit", "ZoomToWidth", "Zoom100"}) {
         if (preview.Button(zoom)->isChecked()) opened.zoom = QString::fromLatin1(zoom);
@@ -269,7 +302,8 @@ TEST_F(MainFormPrintTest, AReportFileOnTheCommandLineOpensAsTheProgramsPreviewLo
     });
     form->PrintButton->click();
     ASSERT_TRUE(printed.has_value());
-    EXPECT_EQ(*printed, (OpenedPreview{QSize(500, 500), Qt::WindowNoState, "ZoomToWidth", true, true}));
+    EXPECT_EQ(*printed,
+              (OpenedPreview{QSize(500, 500), Qt::WindowNoState, "ZoomToWidth", true, true}));
 
     CommandLineReports reports;
     OpenCommandLineFile(*form, reports, path);
