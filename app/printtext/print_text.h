@@ -12,7 +12,7 @@ namespace quillon {
 // What Print does with the bytes of a DOS text file or printer stream.
 struct PrintTextOptions {
     // Off: the letters in Windows-1251 and ten line-drawing bytes as "+", "-" and "|" (the
-    // program's specified print normalisation). On: every byte as it is, in the DOS code page,
+    // program's plain print normalisation). On: every byte as it is, in the DOS code page,
     // for a font whose character set is that code page (kOemCharset), so that line drawing
     // prints as real lines.
     bool lineDrawing = false;

@@ -10,7 +10,7 @@
 namespace quillon {
 
 // The print settings the program remembers between runs, in section "Print" of the settings
-// file (SettingsFilePath): the three specified ones, and two of the program's own.
+// file (SettingsFilePath): the three it always had, and two added later.
 struct PrintSettings {
     bool portrait = true;           // "Orientation": exactly "portrait", else landscape
     std::string fontName;           // "Font": empty means "keep the report's face name"
@@ -46,7 +46,7 @@ PrintSettings ReadPrintSettings(const std::string& path);
 
 // Writes "Orientation", "Font" and "FontSize", in that order, one key at a time, then
 // "LineDrawing" when it is on and "FontColor" when it is not black, each also when the file
-// holds it already (a file of a user who never chose either keeps exactly the three specified
+// holds it already (a file of a user who never chose either keeps exactly the three original
 // keys); raises EIniFileException("Unable to write to <path>") at the first key that cannot
 // be written.
 void WritePrintSettings(const std::string& path, const PrintSettings& settings);

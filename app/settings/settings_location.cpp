@@ -31,7 +31,7 @@ std::string SettingsFilePathIn(const SettingsEnvironment& environment) {
                               ? ::access(beside.c_str(), W_OK) == 0
                               : ::access(environment.programFolder.c_str(), W_OK) == 0;
     if (portable) return beside;
-    // The specification of these folders allows absolute paths only.
+    // The XDG base directory rules take absolute paths only; a relative one is ignored.
     const std::string configHome = environment.xdgConfigHome.starts_with('/')
                                        ? environment.xdgConfigHome
                                        : Join(environment.home, ".config");

@@ -296,7 +296,7 @@ void ConvertTextFile(const std::string& inputPath, const std::string& outputPath
     posix::File input = OpenConversionInput(inputPath);
     posix::File output = OpenConversionOutput(outputPath, input.Status());
     if (options.encoding == TextEncoding::kCp1251 && options.lineEnd == LineEnd::kCrLf) {
-        // The specified conversion, with its block-copy fast path.
+        // The default conversion, with its block-copy fast path.
         ConvertSink sink(output);
         Convert(input, sink);
     } else {

@@ -1,6 +1,6 @@
 // A DOS program's printer stream piped into `quillon-cli print - --printer`, as an emulator's
 // printer port does, reaching a cups-pdf queue: its pages and every line of them, read back
-// from the queue's PDF, with the frames as the specified print normalisation prints them and
+// from the queue's PDF, with the frames as the plain print normalisation prints them and
 // as real lines. A print killed while it spools leaves no spool file, and one whose spool file
 // cannot be written sends no job.
 
@@ -37,7 +37,7 @@ TEST(QuillonCliCups, PrintsAPrinterStreamFromStandardInputOnAQueue) {
         ~Removal() { testing::RemoveQueue(name); }
     } removal{queue};
     for (const bool lineDrawing : {false, true}) {
-        SCOPED_TRACE(lineDrawing ? "with line drawing" : "as specified");
+        SCOPED_TRACE(lineDrawing ? "with line drawing" : "plain");
         int status = -1;
         const std::string output = testing::CommandOutput(
             std::string("cat ") + testing::kAccountingReport + " | " + QUILLON_BINARY_DIR +

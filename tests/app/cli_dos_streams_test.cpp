@@ -45,7 +45,7 @@ std::string PdfPages(const std::string& pdf) {
 
 TEST(QuillonCliDosStreams, PrintsTheAccountingReportFromStandardInputToStandardOutput) {
     for (const bool lineDrawing : {false, true}) {
-        SCOPED_TRACE(lineDrawing ? "with line drawing" : "as specified");
+        SCOPED_TRACE(lineDrawing ? "with line drawing" : "plain");
         TempDir dir;
         const ShellRun run =
             Shell(dir, std::string("cat ") + testing::kAccountingReport +

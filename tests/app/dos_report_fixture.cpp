@@ -24,7 +24,7 @@ std::string Row(const std::vector<std::string>& cells) {
     return row;
 }
 
-// The frame as the specified print normalisation prints it.
+// The frame as the plain print normalisation prints it.
 std::string Normalised(const std::string& line) {
     static const std::map<std::string, std::string> kFrame = {
         {"┌", "+"}, {"┐", "+"}, {"└", "+"}, {"┘", "+"}, {"├", "+"}, {"┤", "+"},

@@ -13,7 +13,7 @@ namespace quillon::testing {
 
 inline constexpr const char* kAccountingReport = QUILLON_TEST_DATA "/accounting-report.prn";
 
-// With line drawing, the table's frame in box-drawing characters; without, as the specified
+// With line drawing, the table's frame in box-drawing characters; without, as the plain
 // print normalisation turns it into "+", "-", "|" and the letter "Е" (the cross of byte 197).
 std::vector<std::vector<std::string>> AccountingReportPages(bool lineDrawing);
 

@@ -333,7 +333,7 @@ TEST_F(MainFormTest, LineDrawingFollowsTheSettingsFileAndIsSavedWithTheOtherKeys
               "[Print]\r\nLineDrawing=0\r\nOrientation=portrait\r\nFont=Courier New\r\n"
               "FontSize=10\r\n[Mine]\r\nKept=yes\r\n");
 
-    // A file without the key keeps exactly the specified three until the box is ticked.
+    // A file without the key keeps exactly the original three until the box is ticked.
     std::remove(rig_.SettingsPath().c_str());
     form = rig_.MakeForm();
     EXPECT_FALSE(form->CheckBox1->isChecked());
