@@ -153,6 +153,21 @@ void AppendReal(std::string& out, double value, int decimals) {
     out.append(digits, static_cast<std::size_t>(count));
 }
 
+void AppendHex(std::string& out, std::uint32_t value, int digits) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
+}
+
+void AppendUtf16Hex(std::string& out, char32_t c) {
+    if (c >= 0x10000) {
+        const char32_t v = c - 0x10000;
+        AppendHex(out, 0xD800 + (v >> 10), 4);
+        AppendHex(out, 0xDC00 + (v & 0x3FF), 4);
+    } else {
+        AppendHex(out, c, 4);
+    }
+}
+
 namespace {
 
 // The character of the UTF-8 sequence at `i` (moving `i` past it), or the byte itself when
@@ -186,26 +201,13 @@ char32_t NextCharacter(std::string_view text, std::size_t& i) {
 }  // namespace
 
 std::string PdfTextString(std::string_view utf8) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "<FEFF";
-    const auto unit = [&](char32_t u) {
-        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(u >> shift) & 0xF];
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const char32_t c = NextCharacter(utf8, i);
-        if (c >= 0x10000) {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            unit(c);
-        }
-    }
+    for (std::size_t i = 0; i < utf8.size();) AppendUtf16Hex(out, NextCharacter(utf8, i));
     out += '>';
     return out;
 }
 
 std::string PdfName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "/";
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -215,8 +217,7 @@ std::string PdfName(std::string_view name) {
             out += c;
         } else {
             out += '#';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
+            AppendHex(out, byte, 2);
         }
     }
     return out;

@@ -60,6 +60,10 @@ private:
 void AppendInt(std::string& out, std::int64_t value);
 // At most `decimals` digits after the point, trailing zeros dropped ("0.5", "12", "-3.25").
 void AppendReal(std::string& out, double value, int decimals = 3);
+// `value` as `digits` upper-case hexadecimal digits.
+void AppendHex(std::string& out, std::uint32_t value, int digits);
+// A character as the hex of its UTF-16 code units, a surrogate pair above the basic plane.
+void AppendUtf16Hex(std::string& out, char32_t c);
 // A PDF text string of UTF-8 text: "<FEFF...>" hex, so any character survives. Bytes that
 // are not UTF-8 (a file name in an older encoding) are taken as Latin-1.
 std::string PdfTextString(std::string_view utf8);

@@ -29,22 +29,6 @@ int Thousandths(int units, int unitsPerEm) {
     return static_cast<int>(std::lround(units * 1000.0 / unitsPerEm));
 }
 
-void AppendHex16(std::string& out, std::uint32_t value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
-}
-
-// A character as UTF-16 hex, a surrogate pair above the basic plane.
-void AppendUtf16Hex(std::string& out, char32_t c) {
-    if (c >= 0x10000) {
-        const char32_t v = c - 0x10000;
-        AppendHex16(out, 0xD800 + (v >> 10));
-        AppendHex16(out, 0xDC00 + (v & 0x3FF));
-    } else {
-        AppendHex16(out, c);
-    }
-}
-
 // A CMap from codes (of `bytes` bytes) to the characters they were drawn for.
 std::string ToUnicodeMap(const std::vector<std::pair<std::uint32_t, char32_t>>& mapped, int bytes) {
     std::string map =
@@ -53,17 +37,13 @@ std::string ToUnicodeMap(const std::vector<std::pair<std::uint32_t, char32_t>>& 
         "/CMapName/Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n";
     map += bytes == 2 ? "<0000><FFFF>\n" : "<00><FF>\n";
     map += "endcodespacerange\n";
-    const auto code = [&](std::uint32_t c) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
-        for (int shift = bytes * 8 - 4; shift >= 0; shift -= 4) map += kHex[(c >> shift) & 0xF];
-    };
     for (std::size_t first = 0; first < mapped.size(); first += 100) {
         const std::size_t count = std::min<std::size_t>(100, mapped.size() - first);
         AppendInt(map, static_cast<std::int64_t>(count));
         map += " beginbfchar\n";
         for (std::size_t i = first; i < first + count; ++i) {
             map += '<';
-            code(mapped[i].first);
+            AppendHex(map, mapped[i].first, bytes * 2);
             map += "><";
             AppendUtf16Hex(map, mapped[i].second);
             map += ">\n";
