@@ -72,16 +72,16 @@ void PdfDocument::EndPage() {
     file_.WriteStream(content, "", canvas_.TakeContent());
     const int page = file_.Reserve();
     std::string p = "<</Type/Page/Parent ";
-    AppendInt(p, pagesObject_);
-    p += " 0 R/MediaBox[0 0 ";
+    AppendReference(p, pagesObject_);
+    p += "/MediaBox[0 0 ";
     AppendReal(p, pageWidth_, 3);
     p += ' ';
     AppendReal(p, pageHeight_, 3);
     p += "]/Resources ";
-    AppendInt(p, resources_);
-    p += " 0 R/Contents ";
-    AppendInt(p, content);
-    p += " 0 R>>";
+    AppendReference(p, resources_);
+    p += "/Contents ";
+    AppendReference(p, content);
+    p += ">>";
     file_.WriteObject(page, p);
     pages_.push_back(page);
 }
@@ -105,16 +105,15 @@ void PdfDocument::Finish() {
     kids += "/Kids[";
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         if (i > 0) kids += ' ';
-        AppendInt(kids, pages_[i]);
-        kids += " 0 R";
+        AppendReference(kids, pages_[i]);
     }
     kids += "]>>";
     file_.WriteObject(pagesObject_, kids);
 
     const int catalog = file_.Reserve();
     std::string c = "<</Type/Catalog/Pages ";
-    AppendInt(c, pagesObject_);
-    c += " 0 R>>";
+    AppendReference(c, pagesObject_);
+    c += ">>";
     file_.WriteObject(catalog, c);
 
     const int info = file_.Reserve();

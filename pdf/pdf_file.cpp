@@ -105,10 +105,10 @@ void PdfFile::Finish(int catalog, int info) {
     buffer_ += "trailer\n<</Size ";
     AppendInt(buffer_, static_cast<std::int64_t>(offsets_.size() + 1));
     buffer_ += "/Root ";
-    AppendInt(buffer_, catalog);
-    buffer_ += " 0 R/Info ";
-    AppendInt(buffer_, info);
-    buffer_ += " 0 R>>\nstartxref\n";
+    AppendReference(buffer_, catalog);
+    buffer_ += "/Info ";
+    AppendReference(buffer_, info);
+    buffer_ += ">>\nstartxref\n";
     AppendInt(buffer_, static_cast<std::int64_t>(xref));
     buffer_ += "\n%%EOF\n";
     Flush();
@@ -151,6 +151,11 @@ void AppendReal(std::string& out, double value, int decimals) {
     }
     out += '.';
     out.append(digits, static_cast<std::size_t>(count));
+}
+
+void AppendReference(std::string& out, int number) {
+    AppendInt(out, number);
+    out += " 0 R";
 }
 
 void AppendHex(std::string& out, std::uint32_t value, int digits) {

@@ -60,6 +60,8 @@ private:
 void AppendInt(std::string& out, std::int64_t value);
 // At most `decimals` digits after the point, trailing zeros dropped ("0.5", "12", "-3.25").
 void AppendReal(std::string& out, double value, int decimals = 3);
+// A reference to object `number`: "12 0 R".
+void AppendReference(std::string& out, int number);
 // `value` as `digits` upper-case hexadecimal digits.
 void AppendHex(std::string& out, std::uint32_t value, int digits);
 // A character as the hex of its UTF-16 code units, a surrogate pair above the basic plane.

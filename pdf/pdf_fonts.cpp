@@ -205,8 +205,7 @@ std::string PdfFonts::ResourceEntries() const {
         entries += "/F";
         AppendInt(entries, resource);
         entries += ' ';
-        AppendInt(entries, object);
-        entries += " 0 R";
+        AppendReference(entries, object);
     }
     return entries;
 }
@@ -288,8 +287,7 @@ void PdfFonts::WriteCidFont(Font& font) {
     d += info.bold ? "/StemV 120" : "/StemV 80";
     if (embedded) {
         d += info.trueType ? "/FontFile2 " : "/FontFile3 ";
-        AppendInt(d, program);
-        d += " 0 R";
+        AppendReference(d, program);
     }
     d += ">>";
     file_.WriteObject(descriptor, d);
@@ -298,23 +296,22 @@ void PdfFonts::WriteCidFont(Font& font) {
     c += info.cff ? "/CIDFontType0" : "/CIDFontType2";
     c += "/BaseFont" + baseFont +
          "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
-    AppendInt(c, descriptor);
-    c += " 0 R/DW 1000/W";
+    AppendReference(c, descriptor);
+    c += "/DW 1000/W";
     c += WidthArray(font, glyphs);
     if (cidToGid != 0) {
         c += "/CIDToGIDMap ";
-        AppendInt(c, cidToGid);
-        c += " 0 R";
+        AppendReference(c, cidToGid);
     }
     c += ">>";
     file_.WriteObject(cidFont, c);
 
     std::string t =
         "<</Type/Font/Subtype/Type0/BaseFont" + baseFont + "/Encoding/Identity-H/DescendantFonts[";
-    AppendInt(t, cidFont);
-    t += " 0 R]/ToUnicode ";
-    AppendInt(t, toUnicode);
-    t += " 0 R>>";
+    AppendReference(t, cidFont);
+    t += "]/ToUnicode ";
+    AppendReference(t, toUnicode);
+    t += ">>";
     file_.WriteObject(font.object, t);
 }
 
@@ -330,8 +327,7 @@ void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
         file_.WriteStream(object, "", glyph.procedure);
         const std::string name = "/c" + std::to_string(code);
         procedures += name + ' ';
-        AppendInt(procedures, object);
-        procedures += " 0 R";
+        AppendReference(procedures, object);
         differences += name;
         if (code > 0) widths += ' ';
         AppendInt(widths, glyph.width);
@@ -356,8 +352,8 @@ void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
          "/Encoding<</Type/Encoding/Differences" + differences + ">>/FirstChar 0/LastChar ";
     AppendInt(t, static_cast<std::int64_t>(type3.glyphs.size()) - 1);
     t += "/Widths" + widths + "/Resources<<>>/ToUnicode ";
-    AppendInt(t, toUnicode);
-    t += " 0 R>>";
+    AppendReference(t, toUnicode);
+    t += ">>";
     file_.WriteObject(type3.object, t);
 }
 
