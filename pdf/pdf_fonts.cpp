@@ -268,22 +268,20 @@ void PdfFonts::WriteCidFont(Font& font) {
     if (info.italicAngle != 0) flags |= 64;
     if (info.bold) flags |= 1 << 18;
     AppendInt(d, flags);
-    d += "/FontBBox[";
-    AppendInt(d, Thousandths(info.xMin, upem));
-    d += ' ';
-    AppendInt(d, Thousandths(info.yMin, upem));
-    d += ' ';
-    AppendInt(d, Thousandths(info.xMax, upem));
-    d += ' ';
-    AppendInt(d, Thousandths(info.yMax, upem));
+    // The descriptor's lengths are in thousandths of an em.
+    const auto length = [&](const char* before, int units) {
+        d += before;
+        AppendInt(d, Thousandths(units, upem));
+    };
+    length("/FontBBox[", info.xMin);
+    length(" ", info.yMin);
+    length(" ", info.xMax);
+    length(" ", info.yMax);
     d += "]/ItalicAngle ";
     AppendReal(d, info.italicAngle, 2);
-    d += "/Ascent ";
-    AppendInt(d, Thousandths(info.ascent, upem));
-    d += "/Descent ";
-    AppendInt(d, Thousandths(info.descent, upem));
-    d += "/CapHeight ";
-    AppendInt(d, Thousandths(info.capHeight, upem));
+    length("/Ascent ", info.ascent);
+    length("/Descent ", info.descent);
+    length("/CapHeight ", info.capHeight);
     d += info.bold ? "/StemV 120" : "/StemV 80";
     if (embedded) {
         d += info.trueType ? "/FontFile2 " : "/FontFile3 ";
