@@ -12,6 +12,7 @@ namespace {
 
 constexpr char32_t kUnmapped = 0xFFFFFFFF;
 constexpr std::size_t kMaxGlyphs = 65536;
+constexpr std::size_t kType3Codes = 256;
 
 // Six capital letters naming a subset, different for different glyph sets of a font.
 std::string SubsetTag(const std::vector<std::uint32_t>& glyphs, int resource) {
@@ -182,20 +183,19 @@ PdfFonts::Placement PdfFonts::Place(Font& font, std::uint32_t glyph, char32_t ch
         // Filled with the text's colour: the glyph sets no colour of its own (d1).
         procedure += "d1\n" + path + (path.empty() ? "" : "f\n");
         drawn.procedure = std::move(procedure);
-        const int index = static_cast<int>(font.type3Glyphs.size());
-        if (index % 256 == 0) {
+        const std::size_t index = font.type3Glyphs.size();
+        if (index % kType3Codes == 0) {
             Type3Font added;
             added.resource = NewResource(added.object);
             font.type3Fonts.push_back(added);
         }
-        font.type3Fonts.back().glyphs.push_back(font.type3Glyphs.size());
         font.type3Glyphs.push_back(std::move(drawn));
         found = font.codes.emplace(glyph, index).first;
     }
-    const int index = found->second;
-    const Type3Font& type3 = font.type3Fonts[static_cast<std::size_t>(index / 256)];
-    placed = {true, type3.resource, static_cast<std::uint32_t>(index % 256), false,
-              font.type3Glyphs[static_cast<std::size_t>(index)].width};
+    const std::size_t index = found->second;
+    const Type3Font& type3 = font.type3Fonts[index / kType3Codes];
+    placed = {true, type3.resource, static_cast<std::uint32_t>(index % kType3Codes), false,
+              font.type3Glyphs[index].width};
     return placed;
 }
 
@@ -213,7 +213,7 @@ std::string PdfFonts::ResourceEntries() const {
 void PdfFonts::WriteAll() {
     for (const auto& font : fonts_) {
         if (font->kind == Kind::kCid) WriteCidFont(*font);
-        for (const Type3Font& type3 : font->type3Fonts) WriteType3Font(*font, type3);
+        for (std::size_t n = 0; n < font->type3Fonts.size(); ++n) WriteType3Font(*font, n);
     }
 }
 
@@ -313,14 +313,16 @@ void PdfFonts::WriteCidFont(Font& font) {
     file_.WriteObject(font.object, t);
 }
 
-void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
+void PdfFonts::WriteType3Font(const Font& font, std::size_t n) {
+    const std::size_t first = n * kType3Codes;
+    const std::size_t count = std::min(kType3Codes, font.type3Glyphs.size() - first);
     std::string procedures = "<<";
     std::string differences = "[0";
     std::string widths = "[";
     std::vector<std::pair<std::uint32_t, char32_t>> mapped;
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    for (std::size_t code = 0; code < type3.glyphs.size(); ++code) {
-        const Type3Glyph& glyph = font.type3Glyphs[type3.glyphs[code]];
+    for (std::size_t code = 0; code < count; ++code) {
+        const Type3Glyph& glyph = font.type3Glyphs[first + code];
         const int object = file_.Reserve();
         file_.WriteStream(object, "", glyph.procedure);
         const std::string name = "/c" + std::to_string(code);
@@ -348,11 +350,11 @@ void PdfFonts::WriteType3Font(const Font& font, const Type3Font& type3) {
     }
     t += "]/FontMatrix[0.001 0 0 0.001 0 0]/CharProcs" + procedures +
          "/Encoding<</Type/Encoding/Differences" + differences + ">>/FirstChar 0/LastChar ";
-    AppendInt(t, static_cast<std::int64_t>(type3.glyphs.size()) - 1);
+    AppendInt(t, static_cast<std::int64_t>(count) - 1);
     t += "/Widths" + widths + "/Resources<<>>/ToUnicode ";
     AppendReference(t, toUnicode);
     t += ">>";
-    file_.WriteObject(type3.object, t);
+    file_.WriteObject(font.type3Fonts[n].object, t);
 }
 
 }  // namespace quillon

@@ -29,10 +29,10 @@ public:
         double box[4] = {0, 0, 0, 0};  // left, bottom, right, top
         std::string procedure;         // the glyph's drawing, in thousandths of an em
     };
+    // One Type 3 font shows the glyphs 256 * n to 256 * n + 255 of Font::type3Glyphs.
     struct Type3Font {
         int resource = 0;
         int object = 0;
-        std::vector<std::size_t> glyphs;  // by code: index into Font::type3Glyphs
     };
 
     struct Font {
@@ -48,7 +48,7 @@ public:
         std::vector<bool> used;
         // Type 3: the glyphs drawn so far, and their codes (font * 256 + code).
         std::vector<Type3Glyph> type3Glyphs;
-        std::unordered_map<std::uint32_t, int> codes;
+        std::unordered_map<std::uint32_t, std::size_t> codes;
         std::vector<Type3Font> type3Fonts;
     };
 
@@ -79,7 +79,7 @@ public:
 private:
     int NewResource(int& object);
     void WriteCidFont(Font& font);
-    void WriteType3Font(const Font& font, const Type3Font& type3);
+    void WriteType3Font(const Font& font, std::size_t n);
 
     PdfFile& file_;
     GlyphSource& source_;
