@@ -12,7 +12,6 @@
 
 #include "pdf/pdf_document.h"
 #include "platform/core/cp1251.h"
-#include "platform/core/page_picture.h"
 #include "tests/pdf/file_glyph_source.h"
 #include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
