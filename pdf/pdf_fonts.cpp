@@ -225,7 +225,7 @@ void PdfFonts::WriteCidFont(Font& font) {
     // A CFF font keeps its glyph numbers (a PDF cannot renumber them); TrueType glyphs are
     // renumbered and found through the CID-to-glyph map.
     FontSubset subset;
-    const std::string file = AssembleFontFile(source_.Program(font.program));
+    const std::string file = AssembleFontFile(source_.Program(font.program), font.info.trueType);
     const bool embedded = !file.empty() && SubsetFont(file, glyphs, font.info.cff, subset);
     const std::string tag = SubsetTag(glyphs, font.resource);
     const std::string baseFont = BaseFontName(font, tag);

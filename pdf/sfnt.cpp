@@ -150,8 +150,7 @@ SfntInfo ReadSfntInfo(const FontProgram& font) {
     return info;
 }
 
-std::string AssembleFontFile(const FontProgram& font) {
-    const bool trueType = !font.Table(FontTag('g', 'l', 'y', 'f')).empty();
+std::string AssembleFontFile(const FontProgram& font, bool trueType) {
     std::vector<std::pair<std::uint32_t, std::string>> tables;
     for (const std::uint32_t tag : trueType ? kTrueTypeTables : kCffTables) {
         std::string bytes = font.Table(tag);

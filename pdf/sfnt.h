@@ -36,8 +36,8 @@ struct SfntInfo {
 SfntInfo ReadSfntInfo(const FontProgram& font);
 
 // The font file made of the tables its outlines need (outlines, metrics, hinting programs),
-// for a subsetter that reads whole files. Empty when the font has neither TrueType nor CFF
-// outlines.
-std::string AssembleFontFile(const FontProgram& font);
+// for a subsetter that reads whole files: TrueType outlines when `trueType`, else CFF ones.
+// Empty when the font lacks those outlines.
+std::string AssembleFontFile(const FontProgram& font, bool trueType);
 
 }  // namespace quillon
