@@ -40,11 +40,18 @@ protected:
     }
     void TearDown() override { platform.reset(); }
 
-    // Generates the report into recorded pages and exports them all to `path`.
+    // Generates the report into recorded pages.
     static TQRPrinter& Record(TRozerEdedid& report) {
         report.SetQRPrinter(std::make_unique<TQRPrinter>(&report));
         report.GenerateReport(false);
         return *report.QRPrinter();
+    }
+
+    // Exports every recorded page to `path` and reads the PDF back.
+    static testing::PdfFacts Export(TQRPrinter& printer, const std::string& path) {
+        PdfPageExport pdf(path);
+        printer.ExportPages(pdf);
+        return testing::InspectPdf(path);
     }
 
     std::unique_ptr<QtPlatform> platform;
@@ -95,9 +102,7 @@ TEST_F(PdfReports, ProgramReportsKeepPagesPaperAndEveryLine) {
         TQRPrinter& printer = Record(report);
 
         const std::string path = dir.File(std::string(c.name) + ".pdf");
-        PdfPageExport pdf(path);
-        printer.ExportPages(pdf);
-        const testing::PdfFacts facts = testing::InspectPdf(path);
+        const testing::PdfFacts facts = Export(printer, path);
         EXPECT_TRUE(facts.qpdfClean) << facts.qpdfReport;
         EXPECT_EQ(facts.warnings, "");
         EXPECT_EQ(facts.pages, printer.PageTotal());
@@ -140,9 +145,7 @@ TEST_F(PdfReports, ADataReportKeepsItsTextFramesAndShapesAsVectors) {
     TQRPrinter& printer = Record(report);
 
     const std::string path = dir.File("shop.pdf");
-    PdfPageExport pdf(path);
-    printer.ExportPages(pdf);
-    const testing::PdfFacts facts = testing::InspectPdf(path);
+    const testing::PdfFacts facts = Export(printer, path);
     EXPECT_TRUE(facts.qpdfClean) << facts.qpdfReport;
     EXPECT_EQ(facts.warnings, "");
     EXPECT_EQ(facts.pages, printer.PageTotal());
@@ -173,10 +176,7 @@ TEST_F(PdfReports, ALoadedReportIsNeverReplacedByItsPdf) {
     EXPECT_EQ(testing::ReadFile(qrp), before);
 
     // Under another name the loaded pages make the same PDF, titled after the file.
-    const std::string path = dir.File("loaded.pdf");
-    PdfPageExport elsewhere(path);
-    loaded.ExportPages(elsewhere);
-    const testing::PdfFacts facts = testing::InspectPdf(path);
+    const testing::PdfFacts facts = Export(loaded, dir.File("loaded.pdf"));
     EXPECT_EQ(facts.pages, loaded.PageTotal());
     EXPECT_EQ(facts.title, "report.qrp");
     EXPECT_EQ(testing::TextLines(facts.text), SampleLines(80).utf8);
