@@ -34,7 +34,6 @@ public:
     Canvas& NewPage(double width, double height, const DeviceCaps& caps);
     // The canvas of the page begun last.
     Canvas& PageCanvas() { return canvas_; }
-    int PageCount() const { return static_cast<int>(pages_.size()); }
     // Writes the last page, the fonts and the document's structure. A document without pages
     // gets one empty A4 page, as a PDF needs one.
     void Finish();

@@ -57,17 +57,15 @@ void PdfFile::WriteObject(int number, std::string_view value) {
     EndObject();
 }
 
-void PdfFile::WriteStream(int number, std::string_view dictionary, std::string_view data,
-                          bool compress) {
+void PdfFile::WriteStream(int number, std::string_view dictionary, std::string_view data) {
     std::string_view body = data;
-    if (compress && !data.empty()) {
+    const bool compress = !data.empty();
+    if (compress) {
         compressed_.resize(libdeflate_zlib_compress_bound(compressor_, data.size()));
         const std::size_t size = libdeflate_zlib_compress(compressor_, data.data(), data.size(),
                                                           compressed_.data(), compressed_.size());
         if (size == 0) throw std::runtime_error("PDF stream compression failed");
         body = std::string_view(compressed_.data(), size);
-    } else {
-        compress = false;
     }
     BeginObject(number);
     buffer_ += "<<";

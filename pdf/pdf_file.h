@@ -27,22 +27,20 @@ public:
     PdfFile(const PdfFile&) = delete;
     PdfFile& operator=(const PdfFile&) = delete;
 
-    // A number for an object written later with BeginObject or WriteStream.
+    // A number for an object written later with WriteObject or WriteStream.
     int Reserve();
     // Object `number` with its value ("<<...>>", "[...]").
     void WriteObject(int number, std::string_view value);
 
-    // A stream object: `dictionary` holds the entries besides /Length and /Filter, without
-    // the brackets. Compressed unless `compress` is false.
-    void WriteStream(int number, std::string_view dictionary, std::string_view data,
-                     bool compress = true);
+    // A stream object, its data compressed unless empty: `dictionary` holds the entries
+    // besides /Length and /Filter, without the brackets.
+    void WriteStream(int number, std::string_view dictionary, std::string_view data);
 
     // Writes the cross-reference table and the trailer and flushes everything to the sink.
     void Finish(int catalog, int info);
 
-    std::uint64_t Offset() const { return written_ + buffer_.size(); }
-
 private:
+    std::uint64_t Offset() const { return written_ + buffer_.size(); }
     void BeginObject(int number);
     void EndObject();
     void Write(std::string_view text);
