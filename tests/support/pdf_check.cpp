@@ -38,7 +38,8 @@ PdfFacts InspectPdf(const std::string& path) {
         facts.qpdfReport.find("No syntax or stream encoding errors found") != std::string::npos &&
         facts.qpdfReport.find("WARNING") == std::string::npos;
     // Poppler's complaints go to standard error, collected in a file beside the PDF.
-    const std::string errors = Quoted(path + ".stderr");
+    const std::string errorFile = path + ".stderr";
+    const std::string errors = Quoted(errorFile);
     const std::string info = CommandOutput("pdfinfo " + file + " 2>" + errors);
     facts.pages = std::atoi(Field(info, "Pages").c_str());
     std::sscanf(Field(info, "Page size").c_str(), "%lf x %lf", &facts.width, &facts.height);
@@ -50,7 +51,8 @@ PdfFacts InspectPdf(const std::string& path) {
         if (n >= 2 && !line.empty()) facts.fonts.push_back(line);
     }
     facts.text = CommandOutput("pdftotext -layout -enc UTF-8 " + file + " - 2>>" + errors);
-    facts.warnings = CommandOutput("cat " + errors + "; rm -f " + errors);
+    facts.warnings = ReadFile(errorFile);
+    std::remove(errorFile.c_str());
     return facts;
 }
 
