@@ -12,7 +12,7 @@ namespace {
 constexpr double kA4Width = 595.2756;
 constexpr double kA4Height = 841.8898;
 
-// "D:YYYYMMDDHHmmSSZ" of the present moment.
+// The present moment as a PDF date string, "(D:YYYYMMDDHHmmSSZ)".
 std::string PdfDate() {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
