@@ -91,9 +91,8 @@ PdfFonts::~PdfFonts() = default;
 
 int PdfFonts::NewResource(int& object) {
     object = file_.Reserve();
-    const int resource = static_cast<int>(resources_.size()) + 1;
-    resources_.emplace_back(resource, object);
-    return resource;
+    resources_.push_back(object);
+    return static_cast<int>(resources_.size());
 }
 
 PdfFonts::Font& PdfFonts::Get(int program) {
@@ -201,11 +200,11 @@ PdfFonts::Placement PdfFonts::Place(Font& font, std::uint32_t glyph, char32_t ch
 
 std::string PdfFonts::ResourceEntries() const {
     std::string entries;
-    for (const auto& [resource, object] : resources_) {
+    for (std::size_t i = 0; i < resources_.size(); ++i) {
         entries += "/F";
-        AppendInt(entries, resource);
+        AppendInt(entries, static_cast<std::int64_t>(i + 1));
         entries += ' ';
-        AppendReference(entries, object);
+        AppendReference(entries, resources_[i]);
     }
     return entries;
 }

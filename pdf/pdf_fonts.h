@@ -85,7 +85,7 @@ private:
     GlyphSource& source_;
     std::vector<std::unique_ptr<Font>> fonts_;    // in order of first use
     std::vector<int> byProgram_;                  // program -> index into fonts_, -1 none
-    std::vector<std::pair<int, int>> resources_;  // (resource number, object)
+    std::vector<int> resources_;                  // objects of /F1, /F2, ...
     std::vector<OutlinePoint> outline_;
 };
 
