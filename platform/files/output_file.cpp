@@ -160,12 +160,12 @@ void OutputFile::OpenReplacement(const std::string& target, const struct stat* e
                                   namedCleanup_ = std::make_unique<RemovedOnTermination>(name);
                               },
                               path_);
-    unnamed_ = named_.empty();
     const int fd = file_.Descriptor();
     if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
         // Keep the owner where the system lets us, else at least the group.
         if (::fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
             ::fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+            // Neither: the file is still written, owned by this user.
         }
     }
 }
@@ -232,7 +232,7 @@ void OutputFile::Commit() {
         } else {
             if (::fsync(file_.Descriptor()) != 0) Fail(errno);
             if (::fchmod(file_.Descriptor(), finalMode_) != 0) Fail(errno);
-            if (unnamed_) {
+            if (named_.empty()) {
                 LinkIntoPlace();
             } else {
                 file_.Close();
