@@ -151,7 +151,7 @@ std::string FileToCompare(const std::string& name, int fd) {
     if (name != kStandardStream) return name;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    return "/proc/self/fd/" + std::to_string(fd);
+    return posix::DescriptorPath(fd);
 }
 
 // A file output onto the job's input is refused before any work is done; the writers refuse

@@ -249,7 +249,7 @@ void OutputFile::Commit() {
 
 void OutputFile::LinkIntoPlace() {
     const std::string folder = FolderOf(target_);
-    const std::string self = "/proc/self/fd/" + std::to_string(file_.Descriptor());
+    const std::string self = posix::DescriptorPath(file_.Descriptor());
     // A signal must not end the process between the link and the rename; one that reaches
     // another thread finds the name registered.
     TerminationSignalsHeld held;

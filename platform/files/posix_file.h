@@ -48,4 +48,8 @@ private:
 
 bool SameFile(const struct stat& a, const struct stat& b) noexcept;
 
+// A name that opens what descriptor `fd` of this process has open, even a file that has no
+// name in any folder: /proc/self/fd/FD.
+std::string DescriptorPath(int fd);
+
 }  // namespace quillon::posix
