@@ -182,8 +182,7 @@ void OutputFile::OpenThrough(const struct stat& existing) {
     }
     if (fd < 0) RaiseInOutError(errno, path_);
     file_ = posix::File(fd, path_);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file_.ClearNonBlocking();
     // Swapped for a regular file since it was looked at: never write into one in place.
     if (!posix::SameFile(file_.Status(), existing)) RaiseInOutError(EAGAIN, path_);
 }

@@ -38,6 +38,8 @@ public:
     void Close();
     // Hands the descriptor over to the caller, who closes it.
     int Release() noexcept;
+    // Makes reads and writes wait again after an open that must not (a FIFO without a peer).
+    void ClearNonBlocking() noexcept;
 
 private:
     [[noreturn]] void Fail(int error) const;
