@@ -91,7 +91,11 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-bool StatOfStandardOutput(struct stat& st) { return ::fstat(STDOUT_FILENO, &st) == 0; }
+// Whether the file `st` describes is the process's standard output.
+bool IsStandardOutputFile(const struct stat& st) {
+    struct stat out {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && posix::SameFile(out, st);
+}
 
 }  // namespace
 
@@ -107,9 +111,8 @@ void RefuseInputAsOutput(const std::string& path, std::span<const std::string> i
 }
 
 bool IsStandardOutput(const std::string& path) {
-    struct stat out {};
     struct stat st {};
-    return StatOfStandardOutput(out) && ::stat(path.c_str(), &st) == 0 && posix::SameFile(out, st);
+    return ::stat(path.c_str(), &st) == 0 && IsStandardOutputFile(st);
 }
 
 OutputFile::OutputFile(const std::string& path, std::span<const std::string> inputs)
@@ -123,8 +126,7 @@ OutputFile::OutputFile(const std::string& path, std::span<const std::string> inp
         return;
     }
     if (S_ISDIR(st.st_mode)) RaiseInOutError(EISDIR, path);
-    struct stat out {};
-    if (StatOfStandardOutput(out) && posix::SameFile(out, st)) {
+    if (IsStandardOutputFile(st)) {
         const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
         if (fd < 0) RaiseInOutError(errno, path);
         file_ = posix::File(fd, path);
