@@ -717,8 +717,7 @@ void TQRPrinter::Load(const std::string& fileName) {
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     d.pagesFinal = true;
-    const auto slash = fileName.find_last_of('/');
-    d.documentName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    d.documentName = FileNameOf(fileName);
 }
 
 void TQRPrinter::Preview() {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/files/posix_file.h"
+
 namespace quillon {
 
 namespace {
@@ -131,7 +133,7 @@ bool TQRStream::IsOnFile(const std::string& path) const {
     struct stat other {};
     if (::stat(path.c_str(), &other) != 0) return false;
     const struct stat own = file_->Status();
-    return own.st_dev == other.st_dev && own.st_ino == other.st_ino;
+    return posix::SameFile(own, other);
 }
 
 }  // namespace quillon

@@ -12,6 +12,7 @@
 
 #include "app/cli/cli_text.h"
 #include "app/transcode/text_file.h"
+#include "platform/core/file_name_text.h"
 #include "platform/files/posix_file.h"
 
 namespace quillon::cli {
@@ -79,13 +80,6 @@ ConvertRequest ParseConvert(const std::vector<std::string>& args) {
     return request;
 }
 
-std::string BaseName(const std::string& path) {
-    std::string name = path;
-    while (name.size() > 1 && name.back() == '/') name.pop_back();
-    const auto slash = name.find_last_of('/');
-    return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
 // Converts one file; answers the failure's message, or nothing.
 std::optional<std::string> ConvertOne(const std::string& input, const std::string& output,
                                       const ConvertOptions& options) {
@@ -108,7 +102,7 @@ std::vector<bool> ClaimOutputNames(const ConvertRequest& request,
     std::unordered_map<std::string, std::size_t> claimed;  // output name -> its first file
     for (std::size_t i = 0; i < request.files.size(); ++i) {
         const std::string& input = request.files[i];
-        const auto [first, isNew] = claimed.emplace(BaseName(input), i);
+        const auto [first, isNew] = claimed.emplace(FileNameOf(input), i);
         if (isNew) continue;
         converted[i] = false;
         const std::string& other = request.files[first->second];
@@ -144,7 +138,7 @@ int RunConvert(const std::vector<std::string>& args) {
             if (!converted[i]) continue;
             const std::string& input = request.files[i];
             failures[i] =
-                ConvertOne(input, request.folder + "/" + BaseName(input), request.options);
+                ConvertOne(input, request.folder + "/" + FileNameOf(input), request.options);
         }
     };
     const std::size_t threads =

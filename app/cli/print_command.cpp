@@ -14,6 +14,7 @@
 #include "expr/environment.h"
 #include "output/pdf_page_export.h"
 #include "output/qr_printer.h"
+#include "platform/core/file_name_text.h"
 #include "platform/core/printer.h"
 #include "platform/core/services.h"
 #include "platform/files/in_out_error.h"
@@ -51,15 +52,10 @@ PageRange RangeOf(const PrintJob& job, int pageTotal) {
     return {first, last};
 }
 
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Print jobs and PDFs are named as the job says, else after the input file.
 std::string DocumentNameOf(const PrintJob& job) {
     if (job.title) return *job.title;
-    return job.input == kStandardStream ? std::string() : BaseName(job.input);
+    return job.input == kStandardStream ? std::string() : FileNameOf(job.input);
 }
 
 // Replays the recorded pages of the job's range into a PDF file, which never replaces the
@@ -155,7 +151,7 @@ std::string FileToCompare(const std::string& name, int fd) {
     if (name != kStandardStream) return name;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    return "/proc/self/fd/" + std::to_string(fd);
+    return posix::DescriptorPath(fd);
 }
 
 // A file output onto the job's input is refused before any work is done; the writers refuse

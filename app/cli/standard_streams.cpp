@@ -25,10 +25,6 @@ posix::File UnnamedSpool(std::string_view prefix) {
     return CreateUnnamedFile(TemporaryDirectory(), prefix);
 }
 
-std::string DescriptorPath(const posix::File& file) {
-    return "/proc/self/fd/" + std::to_string(file.Descriptor());
-}
-
 }  // namespace
 
 SpooledInput::SpooledInput() : file_(UnnamedSpool("quillon-stdin-")) {
@@ -36,11 +32,11 @@ SpooledInput::SpooledInput() : file_(UnnamedSpool("quillon-stdin-")) {
     Copy(input, file_);
 }
 
-std::string SpooledInput::Path() const { return DescriptorPath(file_); }
+std::string SpooledInput::Path() const { return posix::DescriptorPath(file_.Descriptor()); }
 
 SpooledOutput::SpooledOutput() : file_(UnnamedSpool("quillon-stdout-")) {}
 
-std::string SpooledOutput::Path() const { return DescriptorPath(file_); }
+std::string SpooledOutput::Path() const { return posix::DescriptorPath(file_.Descriptor()); }
 
 void SpooledOutput::SendToStandardOutput() {
     // The writer wrote through a descriptor of its own; this one still reads from the start.

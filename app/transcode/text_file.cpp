@@ -1,7 +1,6 @@
 #include "app/transcode/text_file.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 #include <cerrno>
 #include <cstdlib>
@@ -220,8 +219,7 @@ posix::File OpenConversionOutput(const std::string& path, const struct stat& inp
     if (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0) {
         RaiseInOutError(errno, path);
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    output.ClearNonBlocking();
     return output;
 }
 

@@ -41,4 +41,10 @@ std::string FileNameText(std::string_view bytes) {
     return Cp1251ToUtf8(windows);
 }
 
+std::string FileNameOf(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    const auto slash = path.find_last_of('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 }  // namespace quillon

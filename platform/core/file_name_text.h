@@ -14,4 +14,8 @@ bool IsValidUtf8(std::string_view text) noexcept;
 // Windows-1251 above them as Cyrillic, which makes a legacy name readable either way.
 std::string FileNameText(std::string_view bytes);
 
+// The name part of a path, its bytes as they are: what follows the last slash, slashes at the
+// end ignored ("report.txt" for "/home/anna/report.txt", "old" for "/home/old/").
+std::string FileNameOf(std::string_view path);
+
 }  // namespace quillon

@@ -91,7 +91,11 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-bool StatOfStandardOutput(struct stat& st) { return ::fstat(STDOUT_FILENO, &st) == 0; }
+// Whether the file `st` describes is the process's standard output.
+bool IsStandardOutputFile(const struct stat& st) {
+    struct stat out {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && posix::SameFile(out, st);
+}
 
 }  // namespace
 
@@ -107,9 +111,8 @@ void RefuseInputAsOutput(const std::string& path, std::span<const std::string> i
 }
 
 bool IsStandardOutput(const std::string& path) {
-    struct stat out {};
     struct stat st {};
-    return StatOfStandardOutput(out) && ::stat(path.c_str(), &st) == 0 && posix::SameFile(out, st);
+    return ::stat(path.c_str(), &st) == 0 && IsStandardOutputFile(st);
 }
 
 OutputFile::OutputFile(const std::string& path, std::span<const std::string> inputs)
@@ -123,8 +126,7 @@ OutputFile::OutputFile(const std::string& path, std::span<const std::string> inp
         return;
     }
     if (S_ISDIR(st.st_mode)) RaiseInOutError(EISDIR, path);
-    struct stat out {};
-    if (StatOfStandardOutput(out) && posix::SameFile(out, st)) {
+    if (IsStandardOutputFile(st)) {
         const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
         if (fd < 0) RaiseInOutError(errno, path);
         file_ = posix::File(fd, path);
@@ -160,12 +162,12 @@ void OutputFile::OpenReplacement(const std::string& target, const struct stat* e
                                   namedCleanup_ = std::make_unique<RemovedOnTermination>(name);
                               },
                               path_);
-    unnamed_ = named_.empty();
     const int fd = file_.Descriptor();
     if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
         // Keep the owner where the system lets us, else at least the group.
         if (::fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
             ::fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+            // Neither: the file is still written, owned by this user.
         }
     }
 }
@@ -182,8 +184,7 @@ void OutputFile::OpenThrough(const struct stat& existing) {
     }
     if (fd < 0) RaiseInOutError(errno, path_);
     file_ = posix::File(fd, path_);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file_.ClearNonBlocking();
     // Swapped for a regular file since it was looked at: never write into one in place.
     if (!posix::SameFile(file_.Status(), existing)) RaiseInOutError(EAGAIN, path_);
 }
@@ -232,7 +233,7 @@ void OutputFile::Commit() {
         } else {
             if (::fsync(file_.Descriptor()) != 0) Fail(errno);
             if (::fchmod(file_.Descriptor(), finalMode_) != 0) Fail(errno);
-            if (unnamed_) {
+            if (named_.empty()) {
                 LinkIntoPlace();
             } else {
                 file_.Close();
@@ -249,7 +250,7 @@ void OutputFile::Commit() {
 
 void OutputFile::LinkIntoPlace() {
     const std::string folder = FolderOf(target_);
-    const std::string self = "/proc/self/fd/" + std::to_string(file_.Descriptor());
+    const std::string self = posix::DescriptorPath(file_.Descriptor());
     // A signal must not end the process between the link and the rename; one that reaches
     // another thread finds the name registered.
     TerminationSignalsHeld held;

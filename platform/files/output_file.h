@@ -76,8 +76,7 @@ private:
     std::string target_;   // the file replaced: `path_` with its symbolic links followed
     posix::File file_;
     bool replaces_ = true;
-    bool unnamed_ = false;
-    std::string named_;    // the temporary's name, when it has one
+    std::string named_;    // the temporary's name; empty for an unnamed one
     std::unique_ptr<RemovedOnTermination> namedCleanup_;
     mode_t finalMode_ = 0;
     std::unique_ptr<char[]> buffer_;

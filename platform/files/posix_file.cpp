@@ -37,8 +37,7 @@ File File::OpenForReading(const std::string& path) {
     if (!S_ISREG(st.st_mode)) {
         throw EInOutError(kAccessDenied, path, S_ISDIR(st.st_mode) ? EISDIR : EACCES);
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.ClearNonBlocking();
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return file;
 }
@@ -84,8 +83,15 @@ void File::Close() {
 
 int File::Release() noexcept { return std::exchange(fd_, -1); }
 
+void File::ClearNonBlocking() noexcept {
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) noexcept {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace quillon::posix

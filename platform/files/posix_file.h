@@ -38,6 +38,8 @@ public:
     void Close();
     // Hands the descriptor over to the caller, who closes it.
     int Release() noexcept;
+    // Makes reads and writes wait again after an open that must not (a FIFO without a peer).
+    void ClearNonBlocking() noexcept;
 
 private:
     [[noreturn]] void Fail(int error) const;
@@ -47,5 +49,9 @@ private:
 };
 
 bool SameFile(const struct stat& a, const struct stat& b) noexcept;
+
+// A name that opens what descriptor `fd` of this process has open, even a file that has no
+// name in any folder: /proc/self/fd/FD.
+std::string DescriptorPath(int fd);
 
 }  // namespace quillon::posix

@@ -22,9 +22,10 @@ bool NoUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
-}  // namespace
-
+// False while tests make every file go the way of file systems without unnamed files.
 bool UnnamedFilesWanted() noexcept { return !g_forceNamed.load(std::memory_order_relaxed); }
+
+}  // namespace
 
 void ForceNamedTemporaryFilesForTesting(bool force) noexcept {
     g_forceNamed.store(force, std::memory_order_relaxed);

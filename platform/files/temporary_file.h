@@ -31,8 +31,8 @@ posix::File CreatePrivateFile(const std::string& directory, std::string_view pre
 // A name in `directory` that starts with `prefix` and ends in six random letters and digits.
 std::string RandomName(const std::string& directory, std::string_view prefix);
 
-// False while tests make every file go the way of file systems without unnamed files.
-bool UnnamedFilesWanted() noexcept;
+// For tests: while forced, every temporary file is made as on file systems without unnamed
+// files.
 void ForceNamedTemporaryFilesForTesting(bool force) noexcept;
 
 }  // namespace quillon

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/app/cli_runner.h"
 #include "tests/app/dos_report_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,8 +20,6 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-const std::string kCli = std::string(QUILLON_BINARY_DIR) + "/app/quillon-cli";
-
 struct ShellRun {
     int status = -1;
     std::string out;
@@ -29,7 +28,7 @@ struct ShellRun {
 
 // Runs a shell pipeline with `$Q` standing for quillon-cli; standard output and error are kept
 // apart.
-ShellRun Shell(const TempDir& dir, const std::string& pipeline, const std::string& cli = kCli) {
+ShellRun Shell(const TempDir& dir, const std::string& pipeline, const std::string& cli = testing::CliPath()) {
     ShellRun run;
     testing::CommandOutput(
         "Q='" + cli + "'; (" + pipeline + ") > " + dir.File("stdout") + " 2> " + dir.File("stderr"),

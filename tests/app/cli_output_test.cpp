@@ -11,7 +11,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +23,7 @@ namespace quillon {
 namespace {
 
 using testing::CliRun;
+using testing::EntryCount;
 using testing::ReadFile;
 using testing::RunCli;
 using testing::TempDir;
@@ -33,11 +33,6 @@ std::string DosLines(int count) {
     std::string text;
     for (int i = 1; i <= count; ++i) text += "\x8F\xB0\xAE\xA1\xA0 " + std::to_string(i) + "\r\n";
     return text;
-}
-
-std::size_t Entries(const std::string& folder) {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 bool IsKind(const std::string& path, mode_t kind) {
@@ -80,7 +75,7 @@ TEST(QuillonCliOutput, RefusesToWriteOntoItsInputUnderAnyName) {
         ASSERT_EQ(::symlink(name.c_str(), dir.File("link").c_str()), 0);
         ASSERT_EQ(::link(input.c_str(), dir.File("hard").c_str()), 0);
         const std::string before = ReadFile(input);
-        const std::size_t entries = Entries(dir.Path());
+        const std::size_t entries = EntryCount(dir.Path());
 
         for (const std::string& target :
              {input, dir.Path() + "/./" + name, dir.File("link"), dir.File("hard")}) {
@@ -90,7 +85,7 @@ TEST(QuillonCliOutput, RefusesToWriteOntoItsInputUnderAnyName) {
                 << writer.name << " onto " << target;
             EXPECT_EQ(ReadFile(input), before) << writer.name << " onto " << target;
             EXPECT_TRUE(IsKind(dir.File("link"), S_IFLNK)) << writer.name;
-            EXPECT_EQ(Entries(dir.Path()), entries) << writer.name << " onto " << target;
+            EXPECT_EQ(EntryCount(dir.Path()), entries) << writer.name << " onto " << target;
         }
     }
 }
@@ -102,7 +97,7 @@ TEST(QuillonCliOutput, RefusesAStandardStreamThatIsItsInput) {
         TempDir dir;
         const std::string input = PrepareInput(dir, writer);
         const std::string before = ReadFile(input);
-        const std::size_t entries = Entries(dir.Path());
+        const std::size_t entries = EntryCount(dir.Path());
         struct Case {
             const char* what;
             std::string arguments;
@@ -123,7 +118,7 @@ TEST(QuillonCliOutput, RefusesAStandardStreamThatIsItsInput) {
             EXPECT_EQ(run.output, "quillon-cli: " + target + ": I/O error 32.\n")
                 << writer.name << ", " << c.what;
             EXPECT_EQ(ReadFile(input), before) << writer.name << ", " << c.what;
-            EXPECT_EQ(Entries(dir.Path()), entries) << writer.name << ", " << c.what;
+            EXPECT_EQ(EntryCount(dir.Path()), entries) << writer.name << ", " << c.what;
         }
         // A pipe is no file: the same command between pipes writes its document.
         int status = -1;
@@ -141,13 +136,13 @@ TEST(QuillonCliOutput, AFullFileSystemEndsInAnErrorAndKeepsTheOldFile) {
         TempDir dir;
         const std::string input = PrepareInput(dir, writer);
         WriteFile(dir.File("out"), "the old file");
-        const std::size_t entries = Entries(dir.Path());
+        const std::size_t entries = EntryCount(dir.Path());
         // Files may grow to 8 KiB; the pages of 150 lines need more.
         const CliRun run = RunCli(Command(writer, input, dir.File("out")), "ulimit -f 16");
         EXPECT_EQ(run.status, 1) << writer.name << ": " << run.output;
         EXPECT_EQ(run.output.find("page"), std::string::npos) << writer.name << ": " << run.output;
         EXPECT_EQ(ReadFile(dir.File("out")), "the old file") << writer.name;
-        EXPECT_EQ(Entries(dir.Path()), entries) << writer.name;
+        EXPECT_EQ(EntryCount(dir.Path()), entries) << writer.name;
     }
 }
 
@@ -173,7 +168,7 @@ TEST(QuillonCliOutput, ASymbolicLinkStaysALinkToTheReplacedFile) {
         struct stat st {};
         ASSERT_EQ(::stat(dir.File("real/old").c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0640u) << writer.name;
-        EXPECT_EQ(Entries(dir.File("real")), 2u) << writer.name;
+        EXPECT_EQ(EntryCount(dir.File("real")), 2u) << writer.name;
     }
 }
 
@@ -286,8 +281,8 @@ TEST(QuillonCliOutput, AKilledRunLeavesNoPageFileAndNoHalfSavedReport) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFSIGNALED(status)) << strsignal(signal);
-        EXPECT_EQ(Entries(dir.File("tmp")), 0u) << strsignal(signal);
-        EXPECT_EQ(Entries(dir.Path()), 3u) << strsignal(signal);  // big.txt, tmp and runtime
+        EXPECT_EQ(EntryCount(dir.File("tmp")), 0u) << strsignal(signal);
+        EXPECT_EQ(EntryCount(dir.Path()), 3u) << strsignal(signal);  // big.txt, tmp and runtime
     }
 }
 

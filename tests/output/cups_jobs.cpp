@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -41,6 +42,16 @@ private:
 const std::string& RemovedAtExit(const std::string& pdf) {
     static PrintedPdfs pdfs;
     return pdfs.Add(pdf);
+}
+
+// The PDF in cups-pdf's output folder whose file name `matches`, removed when the process ends;
+// empty when there is none.
+std::string PdfNamed(const std::function<bool(const std::filesystem::path& name)>& matches) {
+    if (!std::filesystem::is_directory(OutputFolder())) return {};
+    for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
+        if (matches(entry.path().filename())) return RemovedAtExit(entry.path().string());
+    }
+    return {};
 }
 
 // The scheduler's cache folder (CacheDir of its cups-files.conf).
@@ -109,13 +120,11 @@ std::string WaitForPdf(const std::string& title) {
         bool active = false;
         for (int i = 0; i < count; ++i) active = active || title == jobs[i].title;
         cupsFreeJobs(count, jobs);
-        if (!active && std::filesystem::is_directory(OutputFolder())) {
-            for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
-                const std::string name = entry.path().filename().string();
-                if (name.rfind(title, 0) == 0 && entry.path().extension() == ".pdf") {
-                    return RemovedAtExit(entry.path().string());
-                }
-            }
+        if (!active) {
+            const std::string pdf = PdfNamed([&](const std::filesystem::path& name) {
+                return name.string().rfind(title, 0) == 0 && name.extension() == ".pdf";
+            });
+            if (!pdf.empty()) return pdf;
         }
         std::this_thread::sleep_for(100ms);
     }
@@ -136,13 +145,11 @@ std::string WaitForLastPdfOf(const std::string& queue) {
         }
         cupsFreeJobs(count, jobs);
         const std::string suffix = "-job_" + std::to_string(last) + ".pdf";
-        if (!active && last > 0 && std::filesystem::is_directory(OutputFolder())) {
-            for (const auto& entry : std::filesystem::directory_iterator(OutputFolder())) {
-                const std::string name = entry.path().filename().string();
-                if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-                    return RemovedAtExit(entry.path().string());
-                }
-            }
+        if (!active && last > 0) {
+            const std::string pdf = PdfNamed([&](const std::filesystem::path& name) {
+                return name.string().size() > suffix.size() && name.string().ends_with(suffix);
+            });
+            if (!pdf.empty()) return pdf;
         }
         std::this_thread::sleep_for(100ms);
     }

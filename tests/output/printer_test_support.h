@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "output/qr_printer.h"
@@ -48,5 +50,9 @@ public:
 
 // Records `pages` pages; page N carries the text "Page N". Leaves the printer prsFinished.
 void RecordPages(TQRPrinter& printer, int pages);
+
+// The start offset of page `page`'s record in the bytes of a report file, found by walking the
+// chain.
+std::size_t RecordStart(const std::string& file, int page);
 
 }  // namespace quillon::testing

@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -165,17 +164,16 @@ TEST_F(QRPrinterCupsTest, AReportThatCannotBeReadPrintsNothing) {
         printer.Save(file);
     }
     const std::string saved = testing::ReadFile(file);
-    std::int32_t second;  // where page 2 starts: page 1's next-record offset
-    std::memcpy(&second, saved.data() + 132, 4);
+    const std::size_t second = testing::RecordStart(saved, 2);
     std::string damaged = saved;
-    damaged[static_cast<std::size_t>(second) + 8] = '\x7F';  // page 2's picture has no header
+    damaged[second + 8] = '\x7F';  // page 2's picture has no header
 
     for (const bool whilePrinting : {false, true}) {
         SCOPED_TRACE(whilePrinting ? "file cut while printing" : "damaged page");
         testing::WriteFile(file, whilePrinting ? saved : damaged);
         RegisterProgressWindow([&](TQRPrinter&) -> std::unique_ptr<TQRProgressWindow> {
             return std::make_unique<MeddlingProgress>([&] {
-                testing::WriteFile(file, saved.substr(0, static_cast<std::size_t>(second)));
+                testing::WriteFile(file, saved.substr(0, second));
             });
         });
         const std::string title = UniqueTitle(whilePrinting ? "cut" : "damaged");

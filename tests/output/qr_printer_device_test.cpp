@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@ using testing::FakePrinterSetup;
 using testing::FakePrinterSystem;
 using testing::RecordingClient;
 using testing::RecordPages;
+using testing::RecordStart;
 using testing::ScopedServices;
 using Calls = std::vector<std::string>;
 
@@ -361,17 +361,6 @@ TEST(QRPrinterDevice, ReplayErrorsEndTheDocumentAndReachTheCaller) {
         }
         EXPECT_EQ(printer.State(), TQRPrinterState::prsFinished);
     }
-}
-
-// The start offset of page `page`'s record in a report file, found by walking the chain.
-std::size_t RecordStart(const std::string& file, int page) {
-    std::size_t at = TQRPageList::kHeaderLength;
-    for (int n = 1; n < page; ++n) {
-        std::int32_t next;
-        std::memcpy(&next, file.data() + at + 4, 4);
-        at = static_cast<std::size_t>(next);
-    }
-    return at;
 }
 
 // A saved report whose page 3 of 5 holds a broken picture in an intact chain: loading finds

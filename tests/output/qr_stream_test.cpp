@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@ namespace quillon {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::EntryCount;
 using testing::OpenFilesIn;
 using testing::ScopedTmpDir;
 using testing::TempDir;
@@ -34,11 +34,6 @@ Bytes ReadAll(ByteStream& stream) {
     Bytes bytes(static_cast<std::size_t>(stream.Size()));
     stream.ReadExact(bytes.data(), bytes.size());
     return bytes;
-}
-
-std::size_t Entries(const std::string& folder) {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateUnnamedFileOneByteLater) {
@@ -65,7 +60,7 @@ TEST(TQRStream, StaysInMemoryUpToItsLimitAndMovesToAPrivateUnnamedFileOneByteLat
         // process ends.
         const auto files = OpenFilesIn(::getpid(), dir.Path());
         ASSERT_EQ(files.size(), 1u);
-        EXPECT_EQ(Entries(dir.Path()), 0u);
+        EXPECT_EQ(EntryCount(dir.Path()), 0u);
         struct stat st {};
         ASSERT_EQ(::stat(files[0].descriptor.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);

@@ -8,7 +8,6 @@
 #include <unistd.h>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -179,7 +178,7 @@ TEST(ReportFile, SavingOntoTheLoadedFileIsRefusedAndKeepsIt) {
         EXPECT_EQ(e.Code(), 32);
     }
     EXPECT_EQ(ReadFile(dir.File("report.qrp")), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+    EXPECT_EQ(testing::EntryCount(dir.Path()), 3u);
 }
 
 TEST(ReportFile, SavingReplacesAFileAndKeepsItsPermissions) {
@@ -195,7 +194,7 @@ TEST(ReportFile, SavingReplacesAFileAndKeepsItsPermissions) {
     struct stat st {};
     ASSERT_EQ(::stat(dir.File("report.qrp").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_EQ(testing::EntryCount(dir.Path()), 1u);
 }
 
 // Runs a save that must fail as an unprivileged user, and checks that the existing file and
@@ -203,7 +202,7 @@ TEST(ReportFile, SavingReplacesAFileAndKeepsItsPermissions) {
 void ExpectFailedSave(const std::string& folder, const std::string& target,
                       const std::function<void()>& prepare, const std::string& message) {
     const std::string before = ReadFile(target);
-    const auto entriesBefore = std::distance(std::filesystem::directory_iterator(folder), {});
+    const std::size_t entriesBefore = testing::EntryCount(folder);
     FinishedRun run(3, false);
     const int result = testing::RunUnprivileged([&] {
         prepare();
@@ -216,7 +215,7 @@ void ExpectFailedSave(const std::string& folder, const std::string& target,
     });
     EXPECT_EQ(result, 0) << message;
     EXPECT_EQ(ReadFile(target), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), entriesBefore);
+    EXPECT_EQ(testing::EntryCount(folder), entriesBefore);
 }
 
 TEST(ReportFile, AFailedSaveNeverDestroysTheExistingFile) {

@@ -30,5 +30,22 @@ TEST(FileNameText, KeepsUtf8AndReadsLegacyNamesAsCyrillic) {
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x93\x84 \xE2\x94\x82"));  // a four- and a three-byte form
 }
 
+TEST(FileNameText, FileNameOfIsTheLastPartOfAPath) {
+    const struct {
+        std::string path;
+        std::string name;
+    } table[] = {
+        {"/home/anna/report.txt", "report.txt"},
+        {"report.txt", "report.txt"},
+        {"docs/\x8E\x92\x97\x85\x92.TXT", "\x8E\x92\x97\x85\x92.TXT"},  // bytes as they are
+        {"/home/anna/old/", "old"},
+        {"old//", "old"},
+        {"/report", "report"},
+        {"/", ""},
+        {"", ""},
+    };
+    for (const auto& [path, name] : table) EXPECT_EQ(FileNameOf(path), name) << path;
+}
+
 }  // namespace
 }  // namespace quillon

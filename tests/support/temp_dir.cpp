@@ -51,6 +51,11 @@ bool FileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+std::size_t EntryCount(const std::string& folder) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
 namespace {
 
 int RunForked(const std::function<int()>& body, bool dropPrivileges) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ private:
 void WriteFile(const std::string& path, std::string_view content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The number of entries in `folder`, hidden ones included.
+std::size_t EntryCount(const std::string& folder);
 
 // The standard output of a shell command; `status` receives its exit status when given.
 std::string CommandOutput(const std::string& command, int* status = nullptr);
