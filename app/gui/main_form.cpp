@@ -378,7 +378,7 @@ void TMainForm::PrintButtonClick() {
     {
         // Saved PDFs and print jobs are called after the input file, and the preview's Save
         // never replaces it.
-        Report1().SetDocumentName(inputFile_.substr(inputFile_.find_last_of('/') + 1));
+        Report1().SetDocumentName(NameOf(inputFile_));
         Report1().SetInputFiles({inputFile_});
         // The memo gets what was read even when reading fails halfway.
         PrintText text;
