@@ -35,10 +35,8 @@ std::string AbsolutePath(const std::string& path) {
     return JoinPath(folder, rest);
 }
 
-CommandLineReports::~CommandLineReports() {
-    // Each printer closes its window as it goes.
-    printers_.clear();
-}
+// Each printer closes its window as it goes.
+CommandLineReports::~CommandLineReports() = default;
 
 void CommandLineReports::Open(const std::string& path, const TCustomRozerEdedid& report) {
     if (!IsFile(path)) throw EQRError("File does not exist");

@@ -9,8 +9,8 @@ namespace quillon {
 
 // The message of a failure as the error box shows it, the period rule applied. The program's
 // messages are 8-bit: its own texts are ASCII, and messages naming a file or printer carry the
-// file system's bytes, so text that is valid in the file system's encoding is decoded as such
-// and anything else as a legacy file name is shown (FileNameText).
+// file system's bytes, so the text is decoded as file names are shown (DisplayFileName): UTF-8
+// as it is, anything else as a legacy name.
 QString ErrorBoxMessage(std::string_view message);
 QString ErrorBoxMessage(const std::exception& error);
 

@@ -32,9 +32,6 @@ constexpr int kClientWidth = 352;
 constexpr int kCollapsedHeight = 105;
 constexpr int kExpandedHeight = 134;
 
-// The size the font dialog shows for a report font that names no size.
-constexpr double kDesignFontSize = 10;
-
 // A font of the window at a pixel height, as the window was designed in pixels.
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
     QFont font(QString::fromLatin1(family));
@@ -381,7 +378,7 @@ void TMainForm::PrintButtonClick() {
     {
         // Saved PDFs and print jobs are called after the input file, and the preview's Save
         // never replaces it.
-        Report1().SetDocumentName(inputFile_.substr(inputFile_.find_last_of('/') + 1));
+        Report1().SetDocumentName(NameOf(inputFile_));
         Report1().SetInputFiles({inputFile_});
         // The memo gets what was read even when reading fails halfway.
         PrintText text;

@@ -1,6 +1,5 @@
 #include "app/printtext/print_text.h"
 
-#include <array>
 #include <memory>
 
 #include "app/escp/escp_filter.h"
@@ -16,24 +15,10 @@ constexpr std::uint8_t kTab = 9;
 constexpr std::uint8_t kFormFeed = 12;
 constexpr std::size_t kTabWidth = 8;
 
-using ByteTable = std::array<std::uint8_t, 256>;
-
-constexpr ByteTable MakeTable(bool lineDrawing) {
-    ByteTable table{};
-    for (int b = 0; b < 256; ++b) {
-        const auto byte = static_cast<std::uint8_t>(b);
-        table[b] = lineDrawing ? byte : NormaliseByteForPrint(byte);
-    }
-    return table;
-}
-
-constexpr ByteTable kNormalised = MakeTable(false);
-constexpr ByteTable kAsTheyAre = MakeTable(true);
-
 // Receives the lines of the reading rules and splits them at form feeds.
 class PrintTextSink {
 public:
-    PrintTextSink(const ByteTable& table, PrintText& text) : table_(table), text_(text) {}
+    explicit PrintTextSink(PrintText& text) : text_(text) {}
 
     void Bytes(const std::uint8_t* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {
@@ -47,7 +32,7 @@ public:
             } else if (b == kTab) {
                 current_.append(kTabWidth - current_.size() % kTabWidth, ' ');
             } else {
-                current_ += static_cast<char>(table_[b]);
+                current_ += static_cast<char>(b);
             }
         }
     }
@@ -77,7 +62,6 @@ private:
         for (; heldEmptyLines_ > 0; --heldEmptyLines_) text_.lines.Append({});
     }
 
-    const ByteTable& table_;
     PrintText& text_;
     std::string current_;
     bool formFeedInLine_ = false;
@@ -91,14 +75,18 @@ void ReadPrintText(posix::File& input, const PrintTextOptions& options, PrintTex
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kBufferSize]);
     EscpFilter filter;
     DosLineScanner scanner;
-    PrintTextSink sink(options.lineDrawing ? kAsTheyAre : kNormalised, text);
+    PrintTextSink sink(text);
     while (!scanner.Ended()) {
         const std::size_t n = input.Read(buffer.get(), kBufferSize);
         if (n == 0) {
             scanner.Finish(sink);
             break;
         }
-        scanner.Feed(buffer.get(), filter.Filter(buffer.get(), n), sink);
+        const std::size_t kept = filter.Filter(buffer.get(), n);
+        // Normalising never makes or removes a line end, a tab or a form feed, so it may come
+        // before the reading rules.
+        if (!options.lineDrawing) NormaliseForPrint(buffer.get(), buffer.get(), kept);
+        scanner.Feed(buffer.get(), kept, sink);
         text.narrowPrint = filter.NarrowPrint();
     }
 }

@@ -33,7 +33,6 @@ int HexDigit(char c) {
 }  // namespace
 
 double PrintedFontSize(int fontSize) {
-    constexpr double kDesignFontSize = 10;
     if (fontSize == 0) return kDesignFontSize;
     return std::fabs(static_cast<double>(fontSize));
 }

@@ -19,9 +19,12 @@ struct PrintSettings {
     Color fontColor = kBlack;       // "FontColor": "#RRGGBB"; anything else is black
 };
 
+// The size in points of a font that names no size (a "FontSize" of 0, a report font of size 0).
+inline constexpr double kDesignFontSize = 10;
+
 // The size in points a "FontSize" value prints at, in the program and the command-line tool
 // alike. The value is applied as it is, except where it names no font: 0 gives the design size
-// of 10 points, and a negative size is read as a character height in points (as a negative
+// (kDesignFontSize), and a negative size is read as a character height in points (as a negative
 // font height is), which prints at its magnitude. Sizes past the largest the platform draws are
 // limited where text is measured (kLargestFontSize).
 double PrintedFontSize(int fontSize);

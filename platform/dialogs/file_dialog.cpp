@@ -236,12 +236,11 @@ void FileDialog::Confirm() {
     }
     const bool save = options_.mode == FileDialogOptions::Mode::kSave;
     if (!selectedName_ && !options_.defaultSuffix.isEmpty()) {
-        const std::string base = path.substr(path.find_last_of('/') + 1);
-        if (base.find('.') == std::string::npos && !IsFile(path)) path += "." + TypedSuffix();
+        if (NameOf(path).find('.') == std::string::npos && !IsFile(path)) path += "." + TypedSuffix();
     }
     if (save && options_.confirmOverwrite && IsFile(path)) {
         const QString question = DialogText("%1 already exists.\nDo you want to replace it?")
-                                     .arg(DisplayFileName(path.substr(path.find_last_of('/') + 1)));
+                                     .arg(DisplayFileName(NameOf(path)));
         if (QMessageBox::warning(this, windowTitle(), question,
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;

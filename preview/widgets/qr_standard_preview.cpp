@@ -51,6 +51,8 @@ const char* const kNoPrinterMessage =
 
 // Milliseconds between updates of the thumbnail rows while pages come in: about a frame.
 constexpr int kThumbnailRowsInterval = 16;
+// Where a thumbnail's sheet begins below the top of its cell.
+constexpr int kThumbnailTop = 10;
 
 QString& SharedStatusText() {
     static QString text = QStringLiteral(" ");
@@ -665,20 +667,19 @@ void TQRStandardPreview::ThumbGridSelectCell(int row) {
 
 void TQRStandardPreview::LayOutThumbnails() {
     const TQRPrinter* printer = QRPrinter();
-    thumbTextHeight_ = QFontMetrics(thumbGrid_->font()).height();
+    const int textHeight = QFontMetrics(thumbGrid_->font()).height();
     const int columnWidth = thumbGrid_->width() - 4;
     thumbGrid_->setColumnWidth(0, columnWidth);
-    thumbWidth_ = columnWidth - 20;
-    thumbOffsetX_ = RoundHalfEven32((columnWidth - thumbWidth_) / 2.0L);
-    thumbnails_->SetSheetOffsets(thumbOffsetX_, thumbOffsetY_);
+    const int sheetWidth = columnWidth - 20;
+    thumbnails_->SetSheetOffsets(RoundHalfEven32((columnWidth - sheetWidth) / 2.0L), kThumbnailTop);
     if (printer == nullptr) return;
     // The pages' shape, as the printer holds them: a loaded report may have turned it.
     const long double paperWidth = printer->PaperWidth();
     const long double paperLength = printer->PaperLength();
     if (!(paperWidth > 0) || !(paperLength > 0)) return;
-    const long double height = thumbWidth_ / paperWidth * paperLength;
-    thumbRowHeight_ = std::max(1, RoundHalfEven32(height - thumbTextHeight_));
-    thumbGrid_->verticalHeader()->setDefaultSectionSize(thumbRowHeight_);
+    const long double height = sheetWidth / paperWidth * paperLength;
+    thumbGrid_->verticalHeader()->setDefaultSectionSize(
+        std::max(1, RoundHalfEven32(height - textHeight)));
 }
 
 bool TQRStandardPreview::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {

@@ -144,11 +144,6 @@ private:
     TQRZoomState initialZoom_ = TQRZoomState::qrZoomToFit;
     Qt::WindowStates initialState_ = Qt::WindowMaximized;
     int lastProgress_ = 0;
-    int thumbTextHeight_ = 0;
-    int thumbWidth_ = 0;
-    int thumbRowHeight_ = 90;
-    int thumbOffsetX_ = 10;
-    int thumbOffsetY_ = 10;
     bool selectingFromGoTo_ = false;
     bool closing_ = false;
 };

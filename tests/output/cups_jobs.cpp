@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace quillon::testing {
 
@@ -67,14 +68,7 @@ std::filesystem::path SchedulerCacheFolder() {
 }  // namespace
 
 std::string Command(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
+    return CommandOutput(command);
 }
 
 std::string UniqueTitle(const std::string& what) {

@@ -59,6 +59,21 @@ TEST(DisplayFileName, DecodesUtf8ElseTheDosAndWindowsLetters) {
     for (const auto& [bytes, shown] : table) EXPECT_EQ(DisplayFileName(bytes), shown) << bytes;
 }
 
+TEST(FileNames, SplitAPathIntoFolderAndName) {
+    const struct {
+        std::string path, folder, name;
+    } table[] = {
+        {"/home/u/" + kDosName, "/home/u", kDosName},
+        {"/report.txt", "/", "report.txt"},
+        {"report.txt", "", "report.txt"},
+        {"/home/u/", "/home/u", ""},
+    };
+    for (const auto& c : table) {
+        EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
+        EXPECT_EQ(NameOf(c.path), c.name) << c.path;
+    }
+}
+
 TEST_F(FileDialogTest, ListsLegacyNamesAndChoosesTheirBytes) {
     FileDialog dialog(nullptr, Options());
     EXPECT_EQ(dialog.Folder(), dir.Path());
