@@ -21,6 +21,7 @@
 #include "app/settings/print_settings.h"
 #include "app/transcode/text_file.h"
 #include "platform/core/services.h"
+#include "platform/core/file_name_text.h"
 #include "platform/dialogs/file_names.h"
 #include "platform/qt/qt_canvas.h"
 
@@ -378,7 +379,7 @@ void TMainForm::PrintButtonClick() {
     {
         // Saved PDFs and print jobs are called after the input file, and the preview's Save
         // never replaces it.
-        Report1().SetDocumentName(NameOf(inputFile_));
+        Report1().SetDocumentName(FileNameOf(inputFile_));
         Report1().SetInputFiles({inputFile_});
         // The memo gets what was read even when reading fails halfway.
         PrintText text;

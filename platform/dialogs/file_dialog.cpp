@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "platform/core/file_name_text.h"
 #include "platform/dialogs/file_names.h"
 
 #include <climits>
@@ -236,11 +237,11 @@ void FileDialog::Confirm() {
     }
     const bool save = options_.mode == FileDialogOptions::Mode::kSave;
     if (!selectedName_ && !options_.defaultSuffix.isEmpty()) {
-        if (NameOf(path).find('.') == std::string::npos && !IsFile(path)) path += "." + TypedSuffix();
+        if (FileNameOf(path).find('.') == std::string::npos && !IsFile(path)) path += "." + TypedSuffix();
     }
     if (save && options_.confirmOverwrite && IsFile(path)) {
         const QString question = DialogText("%1 already exists.\nDo you want to replace it?")
-                                     .arg(DisplayFileName(NameOf(path)));
+                                     .arg(DisplayFileName(FileNameOf(path)));
         if (QMessageBox::warning(this, windowTitle(), question,
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;

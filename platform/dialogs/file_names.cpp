@@ -24,10 +24,6 @@ std::string FolderOf(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
-std::string NameOf(std::string_view path) {
-    return std::string(path.substr(path.find_last_of('/') + 1));
-}
-
 std::string JoinPath(std::string_view folder, std::string_view name) {
     if (name.starts_with('/') || folder.empty()) return std::string(name);
     std::string path(folder);

@@ -20,8 +20,6 @@ std::string TypedFileName(const QString& text);
 
 // The folder part of a path ("/" for a file in the root, "" for a bare name).
 std::string FolderOf(std::string_view path);
-// The name part of a path: what follows its last slash (all of a bare name).
-std::string NameOf(std::string_view path);
 
 // `name` in `folder`; an absolute `name` stands for itself.
 std::string JoinPath(std::string_view folder, std::string_view name);
