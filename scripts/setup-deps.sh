@@ -15,7 +15,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-bsd printer-driver-cups-pdf poppler-utils qpdf imagemagick emf2svg
   clang libclang-rt-14-dev
-  locales
+  locales fonts-dejavu-extra
   enscript paps
   dpkg-dev file desktop-file-utils shared-mime-info
 )

@@ -435,7 +435,7 @@ protected:
     Run Backend(const std::vector<std::string>& arguments, int input = -1,
                 const std::string& uri = "quillon:/capture", std::optional<Cancel> cancel = {}) {
         std::vector<std::string> environment = {
-            "DEVICE_URI=" + uri, "CUPS_SERVER=" + cups_->Socket(), "PPD=" + kPpd, "TMPDIR=" + temporary_,
+            "DEVICE_URI=" + uri, "CUPS_SERVER=" + cups_->Socket(), "PPD=" + cups_->Ppd(), "TMPDIR=" + temporary_,
             "PRINTER=dos-alone", "PATH=/usr/bin:/bin"};
         int out[2];
         int err[2];
@@ -454,7 +454,7 @@ protected:
             std::vector<char*> envp;
             for (std::string& variable : environment) envp.push_back(variable.data());
             envp.push_back(nullptr);
-            ::execve(kBackend.c_str(), argv.data(), envp.data());
+            ::execve(cups_->Backend().c_str(), argv.data(), envp.data());
             ::_exit(121);
         }
         ::close(out[1]);

@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <memory>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -490,7 +491,11 @@ TEST(MainFormWriteProtected, ShowsTheSettingsErrorAndKeepsTheOrientation) {
     WriteFile(folder + "/quillon.ini", "[Print]\nOrientation=landscape\n");
     ASSERT_EQ(::chmod((folder + "/quillon.ini").c_str(), 0444), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    const std::string self = QUILLON_BINARY_DIR "/tests/app/main_form_test";
+    // Run from a copy the unprivileged user can reach wherever the build is (one under /root is
+    // closed to it).
+    const std::string self = root.File("main_form_test");
+    std::filesystem::copy_file(QUILLON_BINARY_DIR "/tests/app/main_form_test", self);
+    ASSERT_EQ(::chmod(self.c_str(), 0755), 0);
     const int status = testing::RunUnprivileged([&] {
         ::setenv("QUILLON_PROTECTED_PROGRAM_FOLDER", folder.c_str(), 1);
         ::unsetenv("XDG_RUNTIME_DIR");

@@ -45,8 +45,10 @@ public:
     const std::string& Socket() const { return socket_; }
     const std::string& Folder() const { return folder_; }
     std::string ErrorLog() const;
-    // The installed backend's path (for finding its processes).
+    // The installed backend's path (for finding its processes) and its PPD's: copies that the
+    // lp user can reach wherever the build is (a build under /root is not).
     std::string Backend() const { return folder_ + "/bin/backend/quillon"; }
+    std::string Ppd() const { return folder_ + "/data/model/quillon/quillon-dos.ppd"; }
 
     // Runs a shell command with this scheduler as its server.
     CommandResult Run(const std::string& command) const;
