@@ -428,6 +428,11 @@ protected:
         temporary_ = dir_.File("tmp");
         ::mkdir(temporary_.c_str(), 0700);
         ASSERT_EQ(::chown(temporary_.c_str(), LpUser(), static_cast<gid_t>(-1)), 0);
+        // The scheduler hands a backend its spool file, which lp can read; the fixture itself
+        // may lie where lp cannot (a build under /root).
+        job_ = dir_.File("job.prn");
+        std::filesystem::copy_file(kFixture, job_);
+        ASSERT_EQ(::chmod(job_.c_str(), 0644), 0);
     }
 
     // Runs the backend with `arguments` after argv[0], in a process group of its own (which its
@@ -506,6 +511,7 @@ protected:
     }
 
     std::string temporary_;
+    std::string job_;  // the fixture as the scheduler's spool file
 };
 
 TEST_F(BackendAlone, DescribesItsDeviceAndItsArguments) {
@@ -520,7 +526,7 @@ TEST_F(BackendAlone, DescribesItsDeviceAndItsArguments) {
 
 TEST_F(BackendAlone, PrintsAFileOrStandardInput) {
     const Pdf expected = Reference(dir_, kFixture, "--fit");
-    Run run = Backend({"101", "alice", "alone-file", "1", "", kFixture});
+    Run run = Backend({"101", "alice", "alone-file", "1", "", job_});
     EXPECT_EQ(run.status, 0) << run.messages;
     EXPECT_TRUE(std::regex_search(run.messages, std::regex("STATE: \\+connecting-to-device\n"
                                                            "STATE: -connecting-to-device\n(.*\n)*"
@@ -547,15 +553,15 @@ TEST_F(BackendAlone, FailuresSayWhyAndTellTheSchedulerWhatToDo) {
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"a URI without a queue", "quillon:/", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+        {"a URI without a queue", "quillon:/", {"1", "a", "t", "1", "", job_}, CUPS_BACKEND_STOP,
          "ERROR: The device URI \"quillon:/\" does not name a queue"},
-        {"a missing destination", "quillon:/nosuch", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+        {"a missing destination", "quillon:/nosuch", {"1", "a", "t", "1", "", job_}, CUPS_BACKEND_STOP,
          "ERROR: The destination queue \"nosuch\" does not exist"},
-        {"itself as destination", "quillon:/dos-alone", {"1", "a", "t", "1", "", kFixture}, CUPS_BACKEND_STOP,
+        {"itself as destination", "quillon:/dos-alone", {"1", "a", "t", "1", "", job_}, CUPS_BACKEND_STOP,
          "ERROR: The queue forwards to itself"},
         {"a PDF", "quillon:/capture", {"1", "a", "t", "1", "", dir_.File("doc.pdf")}, CUPS_BACKEND_CANCEL,
          "ERROR: The job is a PDF document"},
-        {"a wrong option", "quillon:/capture", {"1", "a", "t", "1", "quillon-size=99", kFixture},
+        {"a wrong option", "quillon:/capture", {"1", "a", "t", "1", "quillon-size=99", job_},
          CUPS_BACKEND_CANCEL, "ERROR: The option quillon-size=\"99\" is not a whole number from 4 to 72"},
         {"a missing file", "quillon:/capture", {"1", "a", "t", "1", "", dir_.File("missing")}, CUPS_BACKEND_FAILED,
          "ERROR: Cannot read the job"},
@@ -568,7 +574,7 @@ TEST_F(BackendAlone, FailuresSayWhyAndTellTheSchedulerWhatToDo) {
 
     // A destination that refuses jobs for now: the scheduler retries later.
     ASSERT_EQ(cups_->Run("cupsreject capture").status, 0);
-    const Run run = Backend({"1", "a", "t", "1", "", kFixture});
+    const Run run = Backend({"1", "a", "t", "1", "", job_});
     ASSERT_EQ(cups_->Run("cupsaccept capture").status, 0);
     EXPECT_EQ(run.status, CUPS_BACKEND_RETRY) << run.messages;
     EXPECT_NE(run.messages.find("ERROR: The destination queue \"capture\" refused the job for now"),
